@@ -1,0 +1,36 @@
+// Program-wide run flags and option values, read from the command line once
+// before any window exists. All zero, false or empty until then.
+#pragma once
+#include <string>
+#include <vector>
+
+extern bool quitRequested;
+extern bool demoMode;
+extern bool autopilot;
+extern bool headlessRun;
+extern bool scriptedMode;
+extern bool noHud;
+extern bool moveTest;
+extern bool playByPlayLog;
+extern int forceOneOnOne;
+extern int forceFullCourt;
+extern int targetFps;
+extern int targetScoreOverride;
+extern int recordStartFrame;
+extern std::string recordDir; // empty: not recording
+extern float recordFrameDt;
+
+// The scripted online test run ("--net-host", "--net-join", "--net-seconds").
+struct NetTestConfig {
+    int active = 0;
+    int host = 0;
+    std::string alias;
+    std::string mode;
+    int expectedMembers = 0;
+    std::string partyCode;
+    float seconds = 0;
+};
+extern NetTestConfig netTestConfig;
+
+// The party server URL: "--server", then KORVALO_SERVER, then the built-in default.
+extern std::string serverUrl;

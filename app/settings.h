@@ -1,0 +1,36 @@
+// The user's settings: one program-wide record read from and written to a
+// small text file of "key=value" lines.
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct Settings {
+    int32_t sprintToggle = 1;
+    int32_t cameraMotion = 2;
+    int32_t tooltips = 1;
+    int32_t oneOnOne = 0;
+    int32_t fullCourt = 0;
+    int32_t mouseSens = 5;
+    int32_t invertY = 0;
+    int32_t graphics = 0;
+    int32_t difficulty = 1;
+    int32_t gameTo = 1;
+    int32_t shotMeter = 1;
+    int32_t musicVol = 6;
+    int32_t sfxVol = 8;
+    int32_t fullscreen = 0;
+    std::string alias;
+};
+
+constexpr int kAliasMaxLength = 14;
+constexpr const char* kSettingsFileName = "korvalo_settings.cfg";
+
+extern Settings settings;
+extern Settings savedSettings; // the user's own values while an online match runs
+
+void readSettings(Settings& s, const std::string& path);
+// Writes the whole file to a temporary beside it and renames it over, so an
+// interrupted write never leaves a truncated file. Returns false on failure.
+bool saveSettings(const Settings& s, const std::string& path);
+// The exact text saveSettings writes.
+std::string formatSettings(const Settings& s);

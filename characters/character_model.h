@@ -1,0 +1,84 @@
+// The look of a character (Appearance) and the generated character
+// (CharacterModel): CPU meshes built on worker threads, GPU objects made on
+// the main thread at upload. Eight models exist, one per roster player.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include <raylib.h>
+
+struct Appearance {
+    Color skinColor = {0, 0, 0, 0};
+    Color hairColor = {0, 0, 0, 0};
+    Color jerseyColor = {0, 0, 0, 0};
+    Color trimColor = {0, 0, 0, 0};
+    Color jerseyTextColor = {0, 0, 0, 0};
+    Color shortsColor = {0, 0, 0, 0};
+    Color shoeColor = {0, 0, 0, 0};
+    Color soleColor = {0, 0, 0, 0};
+    Color sockColor = {0, 0, 0, 0};
+    int32_t hairStyle = 1;
+    uint8_t headPaintFlag = 0;
+    uint8_t headband = 0;
+    uint8_t sleeve = 0;
+    uint8_t wristbands = 1;
+    float height = 2.0f;
+    float build = 1.0f;
+    int32_t number = 0;
+    std::string frontText;
+    std::string backText;
+};
+
+// CPU mesh of one character part (bind pose, model space).
+struct MeshData {
+    std::vector<float> positions;     // 3 per vertex
+    std::vector<float> normals;       // 3 per vertex
+    std::vector<float> texcoords;     // 2 per vertex
+    std::vector<uint8_t> colors;      // 4 per vertex
+    std::vector<uint16_t> indices;    // 3 per triangle
+    int vertexCount() const { return (int)(positions.size() / 3); }
+};
+
+// Per baked vertex of a skinned part: bind position and normal, two bones.
+struct SkinData {
+    std::vector<Vector3> bindPositions;
+    std::vector<Vector3> bindNormals;
+    std::vector<uint8_t> boneA;
+    std::vector<uint8_t> boneB;
+    std::vector<float> weightA;
+};
+
+struct CharacterModel {
+    Appearance appearance;
+    float height = 2.0f;
+    float build = 1.0f;
+    Mesh bodyMesh = {};
+    MeshData body;
+    SkinData bodySkin;
+    Mesh jerseyMesh = {};
+    MeshData jersey;
+    SkinData jerseySkin;
+    Mesh headMesh = {};
+    MeshData head;
+    Mesh hairMesh = {};
+    MeshData hair;
+    Mesh handMesh[2] = {};
+    MeshData hand[2];
+    Mesh shoeMesh[2] = {};
+    MeshData shoe[2];
+    uint8_t hasHair = 0;
+    std::vector<uint8_t> headPixels; // 512 x 512 RGBA until upload
+    Texture2D jerseyTexture = {};
+    Texture2D headTexture = {};
+    Matrix inverseBind[16] = {};
+    uint8_t uploaded = 0;
+};
+
+// Copies the look and the body measures that the match rules read. The
+// builder does the same first, so the simulation sees the same numbers
+// whether or not the meshes have been built yet.
+void applyAppearance(CharacterModel& model, const Appearance& look);
+
+// The eight roster characters: model 2 x t + p is player p of roster team t.
+constexpr int kCharacterCount = 8;
+extern CharacterModel characterModels[kCharacterCount];

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# One-time (and idempotent) machine set-up for building Korvalo on Debian.
+#
+# Installs the Debian packages the build and the tests need when they are
+# missing, then builds GLFW 3.4 and raylib 6.0 from Debian's own source
+# packages into a cached prefix outside the work tree. The machine's own apt
+# lists are never touched: the source packages come through a private apt
+# configuration under the cache folder.
+#
+# Prints the dependency prefix on its last line. Quick when all is present.
+set -euo pipefail
+
+GLFW_VERSION=3.4
+RAYLIB_VERSION=6.0
+CACHE_ROOT=${KORVALO_DEPS_CACHE:-/var/cache/korvalo-deps}
+PREFIX="$CACHE_ROOT/raylib-$RAYLIB_VERSION-glfw-$GLFW_VERSION"
+APT_PACKAGES=(build-essential cmake pkg-config dpkg-dev ca-certificates
+    libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxi-dev libxext-dev
+    libgl-dev libgl1-mesa-dri xvfb xauth xdotool libgtest-dev libgmock-dev
+    libbenchmark-dev libssl-dev libasound2 libasound2-plugins nodejs npm
+    python3-fonttools python3-brotli clang)
+
+log() { echo "setup: $*" >&2; }
+
+need_root() {
+    if [ "$(id -u)" != 0 ]; then
+        if command -v sudo >/dev/null; then echo sudo; else
+            log "missing packages and not root: install them by hand: $*"; exit 1; fi
+    fi
+}
+
+install_packages() {
+    local missing=()
+    for p in "${APT_PACKAGES[@]}"; do
+        # npm ships inside nodesource's nodejs on some machines
+        if [ "$p" = npm ] && command -v npm >/dev/null; then continue; fi
+        if [ "$p" = nodejs ] && command -v node >/dev/null; then continue; fi
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing ${missing[*]}"
+    local s; s=$(need_root "${missing[@]}")
+    $s apt-get update -qq >&2
+    DEBIAN_FRONTEND=noninteractive $s apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+# apt-get with its own sources list, lists and cache: fetches source packages
+# from newer Debian releases without changing what this machine installs.
+private_apt() {
+    local dir="$CACHE_ROOT/apt"
+    mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial"
+    cat > "$dir/sources.list" <<LIST
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian unstable main
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian trixie main
+LIST
+    apt-get -o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts=/dev/null \
+        -o Dir::State::Lists="$dir/lists" -o Dir::Cache="$dir/cache" \
+        -o Debug::NoLocking=1 "$@"
+}
+
+fetch_source() { # package, version prefix, release -> prints the unpacked folder
+    local pkg=$1 want=$2 rel=$3 dir="$CACHE_ROOT/src"
+    mkdir -p "$dir"
+    local found; found=$(find "$dir" -maxdepth 1 -type d -name "$pkg-$want*" | head -n1)
+    if [ -z "$found" ]; then
+        [ -f "$CACHE_ROOT/apt/.updated" ] || { private_apt update -qq >&2 && touch "$CACHE_ROOT/apt/.updated"; }
+        (cd "$dir" && private_apt source -qq "$pkg/$rel" >&2)
+        found=$(find "$dir" -maxdepth 1 -type d -name "$pkg-$want*" | head -n1)
+        [ -n "$found" ] || { log "source of $pkg $want not found"; exit 1; }
+    fi
+    echo "$found"
+}
+
+build_deps() {
+    [ -f "$PREFIX/.complete" ] && return 0
+    log "building GLFW $GLFW_VERSION and raylib $RAYLIB_VERSION into $PREFIX"
+    mkdir -p "$CACHE_ROOT"
+    local glfw raylib jobs; jobs=$(nproc)
+    glfw=$(fetch_source glfw3 "$GLFW_VERSION" trixie)
+    raylib=$(fetch_source raylib "$RAYLIB_VERSION" unstable)
+    rm -rf "$CACHE_ROOT/build" && mkdir -p "$CACHE_ROOT/build"
+    cmake -S "$glfw" -B "$CACHE_ROOT/build/glfw" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
+        -DGLFW_BUILD_WAYLAND=OFF -DGLFW_BUILD_X11=ON -DGLFW_BUILD_EXAMPLES=OFF \
+        -DGLFW_BUILD_TESTS=OFF -DGLFW_BUILD_DOCS=OFF >&2
+    cmake --build "$CACHE_ROOT/build/glfw" -j"$jobs" >&2
+    cmake --install "$CACHE_ROOT/build/glfw" >&2
+    cmake -S "$raylib" -B "$CACHE_ROOT/build/raylib" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$PREFIX" -DCMAKE_PREFIX_PATH="$PREFIX" -DBUILD_SHARED_LIBS=OFF \
+        -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DUSE_EXTERNAL_GLFW=ON -DPLATFORM=Desktop \
+        -DBUILD_EXAMPLES=OFF -DCUSTOMIZE_BUILD=OFF >&2
+    cmake --build "$CACHE_ROOT/build/raylib" -j"$jobs" >&2
+    cmake --install "$CACHE_ROOT/build/raylib" >&2
+    rm -rf "$CACHE_ROOT/build"
+    touch "$PREFIX/.complete"
+}
+
+install_packages
+build_deps
+echo "$PREFIX"
