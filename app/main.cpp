@@ -72,15 +72,26 @@ int main(int argc, char** argv) {
     prepareCharacters();
     initAudio();
 
-    if (cmd.simSeconds > 0 && !moveTest) {
+    if (moveTest) {
+        std::fprintf(stderr, "korvalo: the movement test is not available in this build\n");
+        shutDown(false);
+        return 0;
+    }
+    if (cmd.simSeconds > 0) {
         runSimulation(cmd.simSeconds, cmd.humanTest);
         shutDown(false);
         return 0;
     }
+    // A screenshot or recording run ends once its frame counter reaches the
+    // last frame, so a hidden window never runs for ever.
+    const bool sceneRun = !cmd.sceneName.empty();
+    int frame = 0;
     while (!WindowShouldClose() && !quitRequested) {
         BeginDrawing();
         ClearBackground(BLACK);
         EndDrawing();
+        ++frame;
+        if (sceneRun && frame >= cmd.lastFrame) break;
     }
     shutDown(!headlessRun);
     return 0;

@@ -71,3 +71,16 @@ TEST(SimulationRun, SixtySecondsIsReportedAsSixty) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ShotRun, EndsAtItsLastFrameEvenWhenThatIsZeroOrNegative) {
+    for (const char* frames : {"3", "5,2", "0", "-4"}) {
+        const RunResult r = runGame(std::string("--shot title ") + frames + " " + KORVALO_TEST_OUTPUT_DIR +
+                                    "/shot.png");
+        EXPECT_EQ(r.exitCode, 0) << frames;
+    }
+    EXPECT_FALSE(std::filesystem::exists(settingsBesideBinary()));
+}
+
+} // namespace
