@@ -13,6 +13,7 @@
 #include "audio/audio.h"
 #include "characters/character_model.h"
 #include "sim/match_state.h"
+#include "ui/fonts.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
 
     openWindow();
     loadUserSettings();
+    loadFonts();
     initTeams();
     prepareCharacters();
     initAudio();

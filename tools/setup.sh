@@ -20,6 +20,8 @@ APT_PACKAGES=(build-essential cmake pkg-config dpkg-dev ca-certificates
     libbenchmark-dev libssl-dev libasound2 libasound2-plugins nodejs npm
     python3-fonttools python3-brotli clang)
 
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+
 log() { echo "setup: $*" >&2; }
 
 need_root() {
@@ -95,6 +97,35 @@ build_deps() {
     touch "$PREFIX/.complete"
 }
 
+# The two font files beside the program: Anton and Fira Sans Bold from the
+# npm registry, their Latin WOFF files turned into TrueType with fontTools.
+install_fonts() {
+    local src="$ROOT/tools/fonts" out="$PREFIX/share/korvalo-fonts"
+    local key; key=$(cat "$src/package-lock.json" | sha256sum | cut -c1-16)
+    [ -f "$out/.key" ] && [ "$(cat "$out/.key")" = "$key" ] && return 0
+    log "installing the fonts"
+    local work="$CACHE_ROOT/fonts-work"
+    rm -rf "$work" && mkdir -p "$work" && cp "$src/package.json" "$src/package-lock.json" "$work/"
+    (cd "$work" && npm ci --no-audit --no-fund --silent >&2)
+    rm -rf "$out" && mkdir -p "$out"
+    local m="$work/node_modules/@fontsource"
+    /usr/bin/python3 - "$m" "$out" <<'PY'
+import sys
+from fontTools.ttLib import TTFont
+mods, out = sys.argv[1], sys.argv[2]
+for src, dst in (("anton/files/anton-latin-400-normal.woff", "Anton-Regular.ttf"),
+                 ("fira-sans/files/fira-sans-latin-700-normal.woff", "FiraSans-Bold.ttf")):
+    font = TTFont(f"{mods}/{src}")
+    font.flavor = None
+    font.save(f"{out}/{dst}")
+PY
+    cp "$m/anton/LICENSE" "$out/Anton-OFL.txt"
+    cp "$m/fira-sans/LICENSE" "$out/FiraSans-OFL.txt"
+    echo "$key" > "$out/.key"
+    rm -rf "$work"
+}
+
 install_packages
 build_deps
+install_fonts
 echo "$PREFIX"
