@@ -272,4 +272,27 @@ TEST_F(SnapshotTest, HashCoversExactlyTheNamedFields) {
     }
 }
 
+TEST_F(SnapshotTest, HashIsFnv1aOverEightyWords) {
+    // With every hashed value zero the order cannot matter, only the count
+    // (8 state words, 8 of the ball, 16 per player) and the FNV constants.
+    MatchState& s = *state;
+    s.rng = 0;
+    s.scores[0] = s.scores[1] = s.offense = s.phase = 0;
+    s.phaseTimer = s.shotClock = 0;
+    s.flipped = 0;
+    s.ball.pos = s.ball.vel = {0, 0, 0};
+    s.ball.phase = 0;
+    s.ball.holder = 0;
+    for (Player& p : s.players) {
+        p.pos = p.vel = {0, 0, 0};
+        p.yaw = p.rootHeight = p.vertSpeed = p.actionTimer = p.energy = 0;
+        p.action = 0;
+        p.hasBall = 0;
+        p.skeleton = Skeleton{}; // the hand of an all-zero skeleton is the origin
+    }
+    uint32_t expected = 0x811C9DC5u;
+    for (int byte = 0; byte < 80 * 4; ++byte) expected *= 16777619u;
+    EXPECT_EQ(hashMatchState(s), expected);
+}
+
 } // namespace
