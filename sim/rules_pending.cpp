@@ -1,6 +1,5 @@
 // Placeholders for the parts of the match that are not written yet. Each one
 // does nothing, so a match runs its phases and clocks without players acting.
-#include "characters/animation.h"
 #include "render/hoop_net.h"
 #include "sim/actions.h"
 #include "sim/ai.h"
@@ -29,6 +28,5 @@ void aiAwareness(MatchState&, float) {}
 void applyMouseLook(MatchState&, const RawInput&) {}
 void followCameraYaw(MatchState&, float) {}
 void updatePresentation(MatchState& state, float dt) { ageCallouts(state, dt); }
-void animatePlayers(MatchState&, float) {}
 void initNet(HoopNet& net) { net = HoopNet{}; }
 void stepNet(HoopNet&, float, Vector3, Vector3) {}
