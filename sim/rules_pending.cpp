@@ -26,9 +26,6 @@ void resolvePlayerCollisions(MatchState&) {}
 void updateBall(MatchState&, float) {}
 void aiThink(MatchState&, Player&, float) {}
 void aiAwareness(MatchState&, float) {}
-void applyMouseLook(MatchState&, const RawInput&) {}
-void followCameraYaw(MatchState&, float) {}
-void updatePresentation(MatchState& state, float dt) { ageCallouts(state, dt); }
 void animatePlayers(MatchState&, float) {}
 void initNet(HoopNet& net) { net = HoopNet{}; }
 void stepNet(HoopNet&, float, Vector3, Vector3) {}
