@@ -14,6 +14,7 @@
 #include <GLFW/glfw3.h>
 
 #include "render/renderer.h"
+#include "tests/render/sample_lighting.h"
 
 namespace {
 
@@ -285,20 +286,7 @@ TEST_F(RendererGl, LitSceneThroughTheWholeChain) {
     Texture2D checker = LoadTextureFromImage(checkerImage);
     UnloadImage(checkerImage);
 
-    SceneLighting light;
-    light.keyDir = {0.3f, 1.0f, 0.45f};
-    light.keyCol = {2.15f, 2.05f, 1.9f};
-    light.fillDir[0] = {0, 0.5f, 1};
-    light.fillDir[1] = {0.2f, 0.4f, -1};
-    light.fillDir[2] = {-1, 0.3f, 0.2f};
-    light.fillCol[0] = {0.28f, 0.28f, 0.32f};
-    light.fillCol[1] = {0.3f, 0.3f, 0.34f};
-    light.fillCol[2] = {0.14f, 0.13f, 0.14f};
-    light.skyCol = {0.2f, 0.21f, 0.25f};
-    light.groundCol = {0.19f, 0.13f, 0.08f};
-    light.fogCol = {0.025f, 0.025f, 0.03f};
-    light.fogDensity = 0.02f;
-    light.exposure = 1.0f;
+    const SceneLighting light = sampleLighting();
     setLights(renderer, light);
     setShaderTime(renderer, 1.0f);
     setSpotLight(renderer, {-3, 5, 2}, {0.4f, -1, -0.2f}, {3, 2.4f, 1.6f}, 12, 25);
