@@ -24,8 +24,6 @@ constexpr int kMinWindowHeight = 360;
 constexpr int kDefaultFps = 60;
 constexpr const char* kWindowTitle = "KORVALO VANTERO";
 
-std::string settingsPath;
-
 void openWindow() {
     unsigned flags = FLAG_WINDOW_RESIZABLE | FLAG_VSYNC_HINT | FLAG_WINDOW_HIGHDPI;
     if (headlessRun) flags |= FLAG_WINDOW_HIDDEN | FLAG_WINDOW_UNFOCUSED;
@@ -40,6 +38,7 @@ void openWindow() {
 void loadUserSettings() {
     settingsPath = std::string(GetApplicationDirectory()) + kSettingsFileName;
     readSettings(settings, settingsPath);
+    mouseSensIndex = settings.mouseSens - 1;
     if (forceOneOnOne) settings.oneOnOne = 1;
     if (forceFullCourt) settings.fullCourt = 1;
     if (settings.fullscreen == 1 && !headlessRun) ToggleBorderlessWindowed();

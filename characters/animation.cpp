@@ -8,11 +8,10 @@
 #include <raylib.h>
 #include <raymath.h>
 
+#include "app/anim_clock.h"
 #include "characters/action_poses.h"
 #include "characters/pose_generators.h"
 #include "sim/match_state.h"
-
-float animClock = 0.0f;
 
 namespace {
 

@@ -8,10 +8,6 @@
 
 struct MatchState;
 
-// The front end's animation clock (seconds), advanced by the front-end frame.
-// Offline matches breathe by it; online ones by the match clock.
-extern float animClock;
-
 // Chooses each present player's target pose, eases his pose toward it, runs
 // his stride, aims his head, poses his skeleton; then places and spins the
 // held ball. dt is the simulated time since the last call (0 re-poses only).

@@ -4,7 +4,6 @@
 #include "sim/actions.h"
 #include "sim/ai.h"
 #include "sim/ball.h"
-#include "sim/camera.h"
 #include "sim/contact.h"
 #include "sim/court.h"
 #include "sim/starters.h"
@@ -25,8 +24,5 @@ void resolvePlayerCollisions(MatchState&) {}
 void updateBall(MatchState&, float) {}
 void aiThink(MatchState&, Player&, float) {}
 void aiAwareness(MatchState&, float) {}
-void applyMouseLook(MatchState&, const RawInput&) {}
-void followCameraYaw(MatchState&, float) {}
-void updatePresentation(MatchState& state, float dt) { ageCallouts(state, dt); }
 void initNet(HoopNet& net) { net = HoopNet{}; }
 void stepNet(HoopNet&, float, Vector3, Vector3) {}

@@ -9,6 +9,7 @@
 #include <raymath.h>
 
 #include "characters/animation.h"
+#include "app/anim_clock.h"
 #include "characters/pose_generators.h"
 #include "tests/sim/test_match.h"
 
