@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "render/renderer.h"
+
 UiFonts uiFonts;
 
 namespace {
@@ -168,4 +170,28 @@ void drawTitleTextOutlined(const char* text, float x, float y, float size, Color
         for (int dx = -2; dx <= 2; dx += 2)
             if (dx || dy) DrawTextEx(f, text, {left + (float)dx, y + (float)dy}, size, sp, {10, 10, 16, 255});
     DrawTextEx(f, text, {left, y}, size, sp, color);
+}
+
+int chromeDepthLayers(float size) { return (int)(0.0625f * size); }
+
+void drawChromeTitle(const char* text, float x, float y, float size, int style, Color depth) {
+    const Font f = titleFont();
+    const float sp = kTitleSpacing * size;
+    const float left = x - 0.5f * MeasureTextEx(f, text, size, sp).x;
+    const int n = chromeDepthLayers(size);
+    const Color deepest = {5, 5, 10, 255};
+    for (int i = n; i >= 1; --i) {
+        const float t = std::fmin((float)i / (float)n, 1.0f);
+        auto mix = [t](unsigned char a, unsigned char b) { return (unsigned char)(a + (b - a) * t); };
+        const Color c = {mix(depth.r, deepest.r), mix(depth.g, deepest.g), mix(depth.b, deepest.b),
+                         mix(depth.a, deepest.a)};
+        DrawTextEx(f, text, {left + 0.6f * (float)i, y + (float)i}, size, sp, c);
+    }
+    const float o = std::fmax(size / 40.0f, 1.5f);
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (dx || dy) DrawTextEx(f, text, {left + dx * o, y + dy * o}, size, sp, {8, 8, 14, 255});
+    beginChromeText(renderer, y, size, style);
+    DrawTextEx(f, text, {left, y}, size, sp, WHITE);
+    endChromeText(renderer);
 }

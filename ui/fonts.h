@@ -41,3 +41,8 @@ void drawUiTextOutline(const char* text, float x, float y, float size, Color col
 void drawUiTextCentered(const char* text, float x, float y, float size, Color color, bool shadow);
 void drawUiTextRight(const char* text, float x, float y, float size, Color color, bool shadow);
 void drawTitleTextOutlined(const char* text, float x, float y, float size, Color color);
+// The big extruded title: depth layers, a dark outline, then the face through
+// the chrome text shader. Style 0 is the steel look, 1 the violet one.
+void drawChromeTitle(const char* text, float x, float y, float size, int style, Color depthColor);
+// Number of extrusion layers drawn for a title size.
+int chromeDepthLayers(float size);
