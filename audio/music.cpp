@@ -25,26 +25,36 @@ struct NoteTable {
     float phaseStep(int note) const { return step[(size_t)std::clamp(note, 0, 127)]; }
 };
 
-// Bar position of one sample.
-struct BarPosition {
-    float t, tb, ts, t8, tq;
-    int step; // sixteenth within the bar, 0..15
-    int bar;
-};
-
 struct Tempo {
     float beat, bar, step;
+    float perBeat, perBar, perStep, perEighth; // reciprocals: positions are products, not divisions
 };
 
-BarPosition barPosition(float t, const Tempo& tempo, int bars) {
+// x wrapped into [0, period), as fmod for the non-negative times it is used on.
+float wrap(float x, float period, float perPeriod) {
+    float r = period * fract(x * perPeriod);
+    return r < period ? r : 0.0f;
+}
+
+// Position of one sample in the song.
+struct BarPosition {
+    float t, tb, ts, t8, tq; // time in song, bar, sixteenth, eighth, beat
+    int step;                // sixteenth within the bar, 0..15
+    int stepCount;           // sixteenths since the start
+    int barCount;            // bars since the start
+};
+
+BarPosition barPosition(float t, const Tempo& tempo) {
     BarPosition at;
     at.t = t;
-    at.tb = wrapPeriod(t, tempo.bar);
-    at.step = std::min((int)(at.tb / tempo.step), 15);
-    at.ts = wrapPeriod(at.tb, tempo.step);
-    at.t8 = wrapPeriod(at.tb, 2.0f * tempo.step);
-    at.tq = wrapPeriod(at.tb, tempo.beat);
-    at.bar = (int)(t / tempo.bar) % bars;
+    at.tb = wrap(t, tempo.bar, tempo.perBar);
+    at.ts = wrap(at.tb, tempo.step, tempo.perStep);
+    at.t8 = wrap(at.tb, 2.0f * tempo.step, tempo.perEighth);
+    at.tq = wrap(at.tb, tempo.beat, tempo.perBeat);
+    // The indices all come from one count, so they always agree with each other.
+    at.stepCount = (int)(t * tempo.perStep);
+    at.step = at.stepCount % 16;
+    at.barCount = at.stepCount / 16;
     return at;
 }
 
@@ -62,17 +72,31 @@ struct PartOutput {
     float dry, send;
 };
 
+// What sounds during one sixteenth: phase steps of every pitched voice and
+// the lead's note. Worked out once per sixteenth, not per sample.
+struct StepNotes {
+    float bassStep = 0.0f, arpStep = 0.0f;
+    std::array<float, 2 * kPadIntervals> padStep{};
+    size_t padVoices = 0;
+    bool arp = false;
+    size_t leadStart = 0; // melody index that started the sounding note
+    int32_t leadNote = 0; // below 1: silent
+    size_t leadSteps = 0; // sixteenths since that note started
+};
+
 // All synthesiser state of one song rendering.
 class SongVoices {
 public:
     SongVoices(const SongSpec& song, const Tempo& tempo) : song_(song), tempo_(tempo) {}
 
     PartOutput sample(const BarPosition& at) {
-        int root = song_.roots[(size_t)at.bar % song_.roots.size()];
-        const std::vector<int32_t>& chord = song_.chords[(size_t)at.bar % song_.chords.size()];
-        float bass = bassPart(at, root);
-        float pad = padPart(at, root, chord);
-        float arp = arpPart(at, root, chord);
+        if (at.stepCount != stepCount_) {
+            stepCount_ = at.stepCount;
+            planStep(at);
+        }
+        float bass = bassPart(at);
+        float pad = padPart(at);
+        float arp = arpPart(at);
         float lead = leadPart(at);
         float kick = kickPart(at);
         float snare = snarePart(at);
@@ -85,46 +109,57 @@ public:
     }
 
 private:
-    float bassPart(const BarPosition& at, int root) {
-        int note = (at.step / 2) % 2 == 1 ? root : root - 12;
-        bassPhase_ += notes_.phaseStep(note);
+    void planStep(const BarPosition& at) {
+        size_t bar = (size_t)(at.barCount % song_.bars);
+        int root = song_.roots[bar % song_.roots.size()];
+        const std::vector<int32_t>& chord = song_.chords[bar % song_.chords.size()];
+        StepNotes& n = notesNow_;
+        n.bassStep = notes_.phaseStep((at.step / 2) % 2 == 1 ? root : root - 12); // octave bounce on eighths
+        n.padVoices = std::min(chord.size(), (size_t)kPadIntervals);
+        for (size_t j = 0; j < n.padVoices; ++j) {
+            float step = notes_.phaseStep(root + chord[j]);
+            n.padStep[2 * j] = step;
+            n.padStep[2 * j + 1] = 1.006f * step;
+        }
+        n.arp = !chord.empty();
+        if (n.arp)
+            n.arpStep = notes_.phaseStep(root + 12 + chord[(size_t)at.step % chord.size()] + ((at.step / 4) % 2 == 1 ? 12 : 0));
+        const std::vector<int32_t>& melody = song_.melody;
+        if (melody.empty()) return;
+        size_t m = (size_t)at.stepCount % melody.size();
+        n.leadStart = noteStart(melody, m);
+        n.leadNote = melody[n.leadStart];
+        n.leadSteps = m - n.leadStart;
+    }
+
+    float bassPart(const BarPosition& at) {
+        bassPhase_ += notesNow_.bassStep;
         float x = square(bassPhase_, 0.3f, 0.4f, -0.4f) + 0.7f * saw(bassPhase_);
         float y = bassFilter_.process(x);
         return (0.8f * decayExp(6.0f * at.t8) + 0.2f) * y * song_.bassGain;
     }
 
-    float padPart(const BarPosition& at, int root, const std::vector<int32_t>& chord) {
+    float padPart(const BarPosition& at) {
         float x = 0.0f;
-        size_t voices = std::min(chord.size(), (size_t)kPadIntervals);
-        for (size_t j = 0; j < voices; ++j) {
-            float step = notes_.phaseStep(root + chord[j]);
-            padPhase_[2 * j] += step;
-            padPhase_[2 * j + 1] += 1.006f * step;
-            x += saw(padPhase_[2 * j]) + saw(padPhase_[2 * j + 1]);
+        for (size_t v = 0; v < 2 * notesNow_.padVoices; ++v) {
+            padPhase_[v] += notesNow_.padStep[v];
+            x += saw(padPhase_[v]);
         }
         float y = padFilter_.process(0.12f * x);
         return (0.7f + 0.3f * sinCycles(0.25f * at.t)) * std::min(4.0f * at.tb, 1.0f) * y * song_.padGain;
     }
 
-    float arpPart(const BarPosition& at, int root, const std::vector<int32_t>& chord) {
-        if (chord.empty()) return 0.0f;
-        int note = root + 12 + chord[(size_t)at.step % chord.size()] + ((at.step / 4) % 2 == 1 ? 12 : 0);
-        arpPhase_ += notes_.phaseStep(note);
+    float arpPart(const BarPosition& at) {
+        if (!notesNow_.arp) return 0.0f;
+        arpPhase_ += notesNow_.arpStep;
         return square(arpPhase_, 0.25f, 1.0f, -1.0f) * decayExp(18.0f * at.ts) * song_.arpGain;
     }
 
     float leadPart(const BarPosition& at) {
-        const std::vector<int32_t>& melody = song_.melody;
-        if (melody.empty()) return 0.0f;
-        size_t m = (size_t)(at.t / tempo_.step) % melody.size();
-        if (m != leadStep_) { // the walk back only changes with the step
-            leadStep_ = m;
-            leadStart_ = noteStart(melody, m);
-        }
-        int32_t v = melody[leadStart_];
-        if (v < 1) return 0.0f;
-        float u = (float)(m - leadStart_) * tempo_.step + wrapPeriod(at.t, tempo_.step);
-        leadPhase_ += notes_.phaseStep(v) * (1.0f + 0.006f * sinCycles(5.5f * at.t) * std::min(3.0f * u, 1.0f));
+        if (song_.melody.empty() || notesNow_.leadNote < 1) return 0.0f;
+        float u = (float)notesNow_.leadSteps * tempo_.step + at.ts;
+        float vibrato = 1.0f + 0.006f * sinCycles(5.5f * at.t) * std::min(3.0f * u, 1.0f);
+        leadPhase_ += notes_.phaseStep(notesNow_.leadNote) * vibrato;
         float wave = 0.5f * saw(leadPhase_) + square(leadPhase_, 0.5f, 0.5f, -0.5f);
         return wave * (0.6f + 0.4f * decayExp(4.0f * u)) * song_.leadGain;
     }
@@ -155,7 +190,8 @@ private:
     NoteTable notes_;
     float bassPhase_ = 0.0f, arpPhase_ = 0.0f, leadPhase_ = 0.0f;
     std::array<float, 2 * kPadIntervals> padPhase_{};
-    size_t leadStep_ = (size_t)-1, leadStart_ = 0;
+    int stepCount_ = -1;
+    StepNotes notesNow_;
     Biquad bassFilter_ = makeBiquad(0.0020561481f, 0.0041122963f, 0.0020561481f, -1.9110968f, 0.91932136f);
     Biquad padFilter_ = makeBiquad(0.008684587f, 0.017369173f, 0.008684587f, -1.7172916f, 0.75202996f);
     Biquad snareFilter_ = bandPass(0.13684027f, 1.6698599f, 0.72631943f);
@@ -260,12 +296,16 @@ Samples composeMusic(const SongSpec& song) {
     tempo.beat = 60.0f / song.bpm;
     tempo.bar = 4.0f * tempo.beat;
     tempo.step = tempo.beat / 4.0f;
+    tempo.perBeat = 1.0f / tempo.beat;
+    tempo.perBar = 1.0f / tempo.bar;
+    tempo.perStep = 1.0f / tempo.step;
+    tempo.perEighth = 0.5f * tempo.perStep;
     int n = sampleCount((float)song.bars * 4.0f * 60.0f / song.bpm);
     if (song.roots.empty() || song.chords.empty()) return Samples((size_t)n, 0.0f);
     SongVoices voices(song, tempo);
     Samples dry((size_t)n), send((size_t)n);
     for (int i = 0; i < n; ++i) {
-        PartOutput out = voices.sample(barPosition(sampleTime(i), tempo, song.bars));
+        PartOutput out = voices.sample(barPosition(sampleTime(i), tempo));
         dry[(size_t)i] = out.dry;
         send[(size_t)i] = out.send;
     }

@@ -45,11 +45,6 @@ inline float fract(float x) {
     if (whole > x) whole -= 1.0f;
     return x - whole;
 }
-// x wrapped into [0, period), as fmod for the non-negative times it is used on.
-inline float wrapPeriod(float x, float period) {
-    float r = period * fract(x / period);
-    return r < period ? r : 0.0f;
-}
 // sin(2 pi x) of a phase or a frequency-time product in cycles.
 inline float sinCycles(float x) { return std::sin(kTwoPi * x); }
 // Sawtooth in [-1, 1) of a phase in cycles.
