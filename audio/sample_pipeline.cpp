@@ -26,7 +26,8 @@ void putU16(uint8_t* at, uint16_t v) {
 
 int sampleCount(float seconds) {
     float n = seconds * kSampleRateF;
-    return n > 0 ? (int)n : 0;
+    if (!(n > 0.0f)) return 0;
+    return n < 2.0e9f ? (int)n : 2000000000;
 }
 
 void resetNoise() { noiseX = kNoiseSeed; }

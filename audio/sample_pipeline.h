@@ -74,8 +74,8 @@ Biquad makeBiquad(float b0, float b1, float b2, float a1, float a2);
 // The band-pass written y = b (x - x[n-2]) + a1 y[n-1] - a2 y[n-2].
 Biquad bandPass(float b, float a1, float a2);
 
-// One-pole smoother: state = keep state + (1 - keep) x, written with both
-// literal coefficients as the recipes give them.
+// One-pole smoother: state = keep x state + take x input, with both
+// coefficients literal as the recipes give them.
 struct OnePole {
     float keep = 0, take = 0, state = 0;
     float process(float x) { return state = keep * state + take * x; }
