@@ -1,5 +1,6 @@
 // Program entry: read the command line, bring the program up in its fixed
 // order, hand control to one run mode, and shut down.
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -24,10 +25,20 @@ constexpr int kMinWindowHeight = 360;
 constexpr int kDefaultFps = 60;
 constexpr const char* kWindowTitle = "KORVALO VANTERO";
 
+// raylib's warnings go to standard error: standard output belongs to the
+// fixed-format lines of the test modes and the play-by-play.
+void logToStderr(int level, const char* text, va_list args) {
+    const char* tag = level >= LOG_ERROR ? "ERROR" : level == LOG_WARNING ? "WARNING" : "INFO";
+    std::fprintf(stderr, "%s: ", tag);
+    std::vfprintf(stderr, text, args);
+    std::fputc('\n', stderr);
+}
+
 void openWindow() {
     unsigned flags = FLAG_WINDOW_RESIZABLE | FLAG_VSYNC_HINT | FLAG_WINDOW_HIGHDPI;
     if (headlessRun) flags |= FLAG_WINDOW_HIDDEN | FLAG_WINDOW_UNFOCUSED;
     SetConfigFlags(flags);
+    SetTraceLogCallback(logToStderr);
     SetTraceLogLevel(LOG_WARNING);
     InitWindow(kWindowWidth, kWindowHeight, kWindowTitle);
     SetWindowMinSize(kMinWindowWidth, kMinWindowHeight);
