@@ -94,7 +94,7 @@ void parseObjectMembers(JsonCursor& c, JsonValue& object, int depth) {
         if (!acceptByte(c, ':')) c.ok = false;
         if (!c.ok) return;
         JsonValue member = parseJsonValue(c, depth + 1);
-        object.members.emplace_back(std::move(key), std::move(member));
+        object.members.push_back(JsonMember{std::move(key), std::move(member)});
     } while (continueContainer(c, '}'));
 }
 
@@ -201,7 +201,7 @@ JsonValue parseJson(std::string_view text) {
 const JsonValue& jsonGet(const JsonValue& value, const char* key) {
     if (value.kind != JsonKind::object) return jsonNull;
     for (const auto& member : value.members)
-        if (member.first == key) return member.second;
+        if (member.key == key) return member.value;
     return jsonNull;
 }
 

@@ -12,10 +12,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 enum class JsonKind : int32_t { null = 0, boolean = 1, number = 2, string = 3, array = 4, object = 5 };
+
+struct JsonMember;
 
 struct JsonValue {
     JsonKind kind = JsonKind::null;
@@ -23,7 +24,12 @@ struct JsonValue {
     double number = 0.0;
     std::string text; // decoded bytes of a string (UTF-8)
     std::vector<JsonValue> items; // array elements in text order
-    std::vector<std::pair<std::string, JsonValue>> members; // object members in text order, duplicates kept
+    std::vector<JsonMember> members; // object members in text order, duplicates kept
+};
+
+struct JsonMember {
+    std::string key;
+    JsonValue value;
 };
 
 // The value every lookup returns for anything missing.

@@ -152,8 +152,7 @@ bool upgrade(Connection& c, const WsUrl& url, std::vector<char>& buffer) {
     if (key.empty()) return fail(c, kWsErrorStartNetworking);
     c.pending = buildUpgradeRequest(url, key);
     c.pendingOffset = 0;
-    if (!flushPending(c, c.waiter, NetClock::now() + kSendTimeout))
-        return c.impl.stop.load() ? false : fail(c, kWsErrorReachServer);
+    if (!flushPending(c, c.waiter, NetClock::now() + kSendTimeout)) return fail(c, kWsErrorReachServer);
     std::string head;
     size_t headBytes = 0;
     if (!readResponseHead(c, head, headBytes, buffer)) return false;

@@ -37,7 +37,7 @@ char* guardedBufferEnd() {
 int depthOf(const JsonValue& v) {
     int deepest = 0;
     for (const JsonValue& item : v.items) deepest = std::max(deepest, depthOf(item));
-    for (const auto& member : v.members) deepest = std::max(deepest, depthOf(member.second));
+    for (const auto& member : v.members) deepest = std::max(deepest, depthOf(member.value));
     bool container = v.kind == JsonKind::array || v.kind == JsonKind::object;
     return deepest + (container ? 1 : 0);
 }
@@ -55,9 +55,9 @@ void exercise(const JsonValue& v) {
     }
     check(&jsonAt(v, v.items.size()) == &jsonNull);
     for (const auto& member : v.members) {
-        check(parseJson(quoteJson(member.first)).text == member.first);
-        jsonGet(v, member.first.c_str());
-        exercise(member.second);
+        check(parseJson(quoteJson(member.key)).text == member.key);
+        jsonGet(v, member.key.c_str());
+        exercise(member.value);
     }
 }
 

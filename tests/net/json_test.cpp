@@ -41,10 +41,10 @@ TEST(Json, ParsesEveryKind) {
     EXPECT_EQ(jsonGet(v, "o").kind, JsonKind::object);
     EXPECT_TRUE(jsonGet(v, "o").members.empty());
     // Members keep text order; a copy is deep.
-    EXPECT_EQ(v.members[0].first, "n");
-    EXPECT_EQ(v.members[6].first, "o");
+    EXPECT_EQ(v.members[0].key, "n");
+    EXPECT_EQ(v.members[6].key, "o");
     JsonValue copy = v;
-    copy.members[4].second.text = "changed";
+    copy.members[4].value.text = "changed";
     EXPECT_EQ(jsonGet(v, "s").text, "hi");
 }
 
