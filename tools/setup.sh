@@ -17,7 +17,7 @@ PREFIX="$CACHE_ROOT/raylib-$RAYLIB_VERSION-glfw-$GLFW_VERSION"
 APT_PACKAGES=(build-essential cmake pkg-config dpkg-dev ca-certificates
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxi-dev libxext-dev
     libgl-dev libgl1-mesa-dri xvfb xauth xdotool libgtest-dev libgmock-dev
-    libbenchmark-dev libssl-dev libasound2 libasound2-plugins nodejs npm
+    libbenchmark-dev libssl-dev openssl libasound2 libasound2-plugins nodejs npm
     python3-fonttools python3-brotli clang)
 
 log() { echo "setup: $*" >&2; }
