@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <raymath.h>
+
 #include "render/image_paint.h"
 #include "render/parametric_meshes.h"
+#include "render/renderer.h"
 
 SharedMeshes sharedMeshes;
 
@@ -13,6 +16,8 @@ namespace {
 
 constexpr float kRimRadius = 0.2286f;
 constexpr float kRimTube = 0.011f;
+constexpr float kBlobLift = 0.004f; // just above the floor, below everything standing on it
+constexpr Color kBlobColor = {0, 0, 0, 255};
 
 MeshBuilder buildUnitQuad() {
     MeshBuilder b;
@@ -62,4 +67,10 @@ void initSharedMeshes() {
     sharedMeshes.cube = GenMeshCube(1, 1, 1);
     Image blob = paintBlobShadowImage();
     sharedMeshes.blobTexture = uploadImageTexture(blob, false, TEXTURE_FILTER_BILINEAR, TEXTURE_WRAP_REPEAT);
+}
+
+void drawBlobShadow(Vector3 position, float radius, float opacity) {
+    const Matrix m = MatrixMultiply(MatrixScale(2 * radius, 1, 2 * radius), MatrixTranslate(position.x, kBlobLift, position.z));
+    const MaterialParams blob = {{0, 16, 0, 0}, {0, 0, 0, opacity}};
+    drawMeshLit(renderer, sharedMeshes.quad, m, kBlobColor, blob, sharedMeshes.blobTexture);
 }

@@ -1,7 +1,9 @@
 // The primitive meshes shared by the characters, the arena and the ball, and
 // the soft round blob-shadow texture: built once at start-up, after the
 // renderer exists, and kept for the whole run. buildSharedMeshGeometry and
-// paintBlobShadowImage are the CPU halves, usable without a window.
+// paintBlobShadowImage are the CPU halves, usable without a window. Also the
+// ground shadow under a character or the ball, drawn with the quad and the
+// blob texture.
 #pragma once
 #include <array>
 #include <raylib.h>
@@ -33,3 +35,7 @@ std::array<MeshBuilder, kSharedBuiltMeshes> buildSharedMeshGeometry();
 Image paintBlobShadowImage();
 // Uploads all of it into sharedMeshes; main thread, once.
 void initSharedMeshes();
+
+// A soft dark disc of the given radius on the floor under position (its
+// height is ignored), opacity 0..1. Drawn through the renderer's lit call.
+void drawBlobShadow(Vector3 position, float radius, float opacity);

@@ -24,5 +24,6 @@ void resolvePlayerCollisions(MatchState&) {}
 void updateBall(MatchState&, float) {}
 void aiThink(MatchState&, Player&, float) {}
 void aiAwareness(MatchState&, float) {}
+float coverageScore(const MatchState&, Vector3, const Player&) { return 1; }
 void initNet(HoopNet& net) { net = HoopNet{}; }
 void stepNet(HoopNet&, float, Vector3, Vector3) {}

@@ -2,9 +2,9 @@
 // The pixel and vertex work runs anywhere; with a display (run under Xvfb)
 // it also opens a hidden window and times the text steps and the full
 // paint-and-upload of every texture.
-#include <cstdlib>
 #include <benchmark/benchmark.h>
 
+#include "bench/render/optional_window.h"
 #include "characters/shared_meshes.h"
 #include "render/image_paint.h"
 #include "render/parametric_meshes.h"
@@ -130,17 +130,5 @@ void registerWindowBenchmarks() {
 } // namespace
 
 int main(int argc, char** argv) {
-    bool window = std::getenv("DISPLAY") != nullptr;
-    if (window) {
-        SetTraceLogLevel(LOG_WARNING);
-        SetConfigFlags(FLAG_WINDOW_HIDDEN);
-        InitWindow(320, 180, "korvalo content bench");
-        window = IsWindowReady();
-    }
-    if (window) registerWindowBenchmarks();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (window) CloseWindow();
-    return 0;
+    return runBenchmarksWithOptionalWindow(argc, argv, 320, 180, "korvalo content bench", registerWindowBenchmarks);
 }
