@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/match_frame.h"
 #include "app/run_flags.h"
 #include "app/settings.h"
 #include "audio/audio.h"
 #include "characters/character_model.h"
 #include "render/arena.h"
 #include "sim/match_state.h"
+#include "ui/frontend.h"
 
 int squadTeam = 0;
 int squadPlayer = 0;
@@ -61,5 +63,7 @@ void startMatch() {
     matchState = MatchState{};
     initMatchState(matchState, squadTeam, squadOpponent, local, models, &arena, matchTargetScore(), kOfflineSeed);
     matchState.autopilot = autopilot;
+    pauseOpen = controlsOpen = false;
     playMusicTrack(kMatchMusic);
+    changeScreen(SCREEN_IN_GAME);
 }
