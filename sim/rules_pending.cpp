@@ -10,15 +10,6 @@
 #include "sim/court.h"
 #include "sim/starters.h"
 
-void placeCheckBall(MatchState&, int, int* handler, int* checker) { *handler = *checker = -1; }
-void flipCourt(MatchState& state) { state.flipped = !state.flipped; }
-void resetPossession(MatchState& state, int team) {
-    state.offense = team;
-    state.phase = PHASE_CHECK_BALL;
-    state.phaseTimer = 0;
-    state.checkPassDone = 0;
-    state.shotClock = 24;
-}
 void updatePlayerAction(MatchState&, Player&, float) {}
 void applyPlayerInput(MatchState&, Player&, const PlayerInput&, float) {}
 void startPass(MatchState&, Player&, int) {}
