@@ -8,10 +8,10 @@
 #include "sim/camera.h"
 #include "sim/contact.h"
 #include "sim/court.h"
+#include "sim/scoring.h"
+#include "sim/shot_start.h"
 #include "sim/starters.h"
 
-void updatePlayerAction(MatchState&, Player&, float) {}
-void applyPlayerInput(MatchState&, Player&, const PlayerInput&, float) {}
 void startPass(MatchState&, Player&, int) {}
 void resolvePlayerCollisions(MatchState&) {}
 void updateBall(MatchState&, float) {}
@@ -23,3 +23,13 @@ void updatePresentation(MatchState& state, float dt) { ageCallouts(state, dt); }
 void animatePlayers(MatchState&, float) {}
 void initNet(HoopNet& net) { net = HoopNet{}; }
 void stepNet(HoopNet&, float, Vector3, Vector3) {}
+void updateJumpShot(MatchState&, Player&, float) {}
+void updateDriveFinish(MatchState&, Player&, float) {}
+void updateDunk(MatchState&, Player&, float) {}
+void throwAlleyOop(MatchState&, Player&) {}
+void resolveStealReach(MatchState&, Player&) {}
+void applyDefenseInput(MatchState&, Player&, const PlayerInput&, float) {}
+void startJuke(MatchState&, Player&, Vector3) {}
+bool inFinishRange(const MatchState&, const Player&) { return false; }
+void chooseFinish(MatchState&, Player&) {}
+void startJumpShot(MatchState&, Player&) {}
