@@ -62,8 +62,6 @@ constexpr float kStickIdle = 0.1f;
 constexpr float kSprintLatchIdle = 0.5f;
 constexpr float kSprintLatchEnergy = 0.02f;
 constexpr float kLobRange = 4.2f;
-constexpr float kJumpSpeed = 4.6f;
-constexpr float kJumpBlockGain = 0.7f;
 
 void updateStumble(Player& p, float dt, float decay, float seconds) {
     p.vel = Vector3Scale(p.vel, std::exp(-decay * dt));
@@ -127,10 +125,6 @@ void clampToCourt(const MatchState& s, Player& p) {
     p.pos.x = clampf(p.pos.x, -kCourtHalfWidth, kCourtHalfWidth);
     p.pos.z = clampf(p.pos.z, kCourtMinZ, maxZ);
     p.pos.y = 0;
-}
-
-bool holdsBall(const MatchState& s, const Player& p) {
-    return s.ball.phase == BALL_HELD && s.ball.holder == p.index;
 }
 
 void stepDribbleSound(MatchState& s, Player& p, float dt) {
@@ -230,15 +224,6 @@ void applyWantedMovement(MatchState& s, Player& p, const PlayerInput& in, float 
     else p.sprintWanted = in.sprintDown;
 }
 
-// A plain jump from the ground: straight up, keeping half the run.
-void jumpFromInput(Player& p) {
-    if (p.airborne) return;
-    setAction(p, ACT_AIRBORNE);
-    p.airborne = 1;
-    p.vertSpeed = kJumpSpeed + kJumpBlockGain * p.ratings[RATING_BLOCK];
-    p.vel = {p.vel.x * 0.5f, 0, p.vel.z * 0.5f};
-}
-
 bool defending(const MatchState& s, const Player& p) {
     const BallState& b = s.ball;
     if (b.phase == BALL_HELD && b.holder >= 0) return s.players[b.holder].team != p.team;
@@ -263,7 +248,7 @@ void actBesideHolder(MatchState& s, Player& p, Player& mate, const PlayerInput& 
     if (in.shootPressed) {
         const bool lob = flatLength(p.pos) < kLobRange && mate.action == ACT_MOVE && !s.mustClear;
         if (lob) throwAlleyOop(s, p);
-        else jumpFromInput(p);
+        else startJump(s, p, {0, 0, 0});
     }
     if (in.leftMousePressed || in.rightMousePressed || in.passPressed) {
         const bool canPass = s.ball.phase == BALL_HELD && s.ball.holder == mate.index && mate.action == ACT_MOVE;
@@ -318,5 +303,5 @@ void applyPlayerInput(MatchState& s, Player& p, const PlayerInput& in, float dt)
     const bool held = s.ball.phase == BALL_HELD && s.ball.holder >= 0;
     if (held && s.ball.holder == p.index) actWithBall(s, p, in);
     else if (held && s.ball.holder == mate.index) actBesideHolder(s, p, mate, in);
-    else if (in.shootPressed) jumpFromInput(p);
+    else if (in.shootPressed) startJump(s, p, {0, 0, 0});
 }

@@ -21,6 +21,11 @@ int playerDifficulty(const MatchState& state, const Player& player);
 // The difficulty setting, kept inside 0..3 whatever the settings file said.
 int difficultySetting();
 
+// The ball is in this player's hands.
+inline bool holdsBall(const MatchState& state, const Player& player) {
+    return state.ball.phase == BALL_HELD && state.ball.holder == player.index;
+}
+
 // Body measures the rules read; a player without a model is a 2 m average build.
 float playerHeight(const Player& player);
 float playerBuild(const Player& player);

@@ -12,7 +12,6 @@
 #include "sim/shot_start.h"
 #include "sim/starters.h"
 
-void startPass(MatchState&, Player&, int) {}
 void resolvePlayerCollisions(MatchState&) {}
 void updateBall(MatchState&, float) {}
 void aiThink(MatchState&, Player&, float) {}
@@ -28,8 +27,3 @@ void updateDriveFinish(MatchState&, Player&, float) {}
 void updateDunk(MatchState&, Player&, float) {}
 void throwAlleyOop(MatchState&, Player&) {}
 void resolveStealReach(MatchState&, Player&) {}
-void applyDefenseInput(MatchState&, Player&, const PlayerInput&, float) {}
-void startJuke(MatchState&, Player&, Vector3) {}
-bool inFinishRange(const MatchState&, const Player&) { return false; }
-void chooseFinish(MatchState&, Player&) {}
-void startJumpShot(MatchState&, Player&) {}

@@ -4,9 +4,9 @@
 #pragma once
 #include "sim/match_state.h"
 
-float stealChance(MatchState& state, const Player& stealer, const Player& handler);
+float stealChance(const MatchState& state, const Player& stealer, const Player& handler);
 // stealChance when that player holds the ball, else 0 (the HUD and tips show it).
-float stealChanceOnHolder(MatchState& state, const Player& stealer, const Player& player);
+float stealChanceOnHolder(const MatchState& state, const Player& stealer, const Player& player);
 void startSteal(MatchState& state, Player& stealer);
 void trySteal(MatchState& state, Player& player);
 void startPass(MatchState& state, Player& passer, int receiver);
