@@ -1,7 +1,6 @@
 // Placeholders for the parts of the match that are not written yet. Each one
 // does nothing, so a match runs its phases and clocks without players acting.
 #include "characters/animation.h"
-#include "render/hoop_net.h"
 #include "sim/actions.h"
 #include "sim/ai.h"
 #include "sim/ball.h"
@@ -20,10 +19,5 @@ void applyMouseLook(MatchState&, const RawInput&) {}
 void followCameraYaw(MatchState&, float) {}
 void updatePresentation(MatchState& state, float dt) { ageCallouts(state, dt); }
 void animatePlayers(MatchState&, float) {}
-void initNet(HoopNet& net) { net = HoopNet{}; }
-void stepNet(HoopNet&, float, Vector3, Vector3) {}
-void updateJumpShot(MatchState&, Player&, float) {}
-void updateDriveFinish(MatchState&, Player&, float) {}
-void updateDunk(MatchState&, Player&, float) {}
-void throwAlleyOop(MatchState&, Player&) {}
 void resolveStealReach(MatchState&, Player&) {}
+void gainPossession(MatchState&, Player&, int) {}
