@@ -12,7 +12,6 @@
 #include "sim/starters.h"
 
 void resolvePlayerCollisions(MatchState&) {}
-void updateBall(MatchState&, float) {}
 void aiThink(MatchState&, Player&, float) {}
 void aiAwareness(MatchState&, float) {}
 void applyMouseLook(MatchState&, const RawInput&) {}
