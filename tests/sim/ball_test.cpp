@@ -281,11 +281,16 @@ TEST(Blocks, SuccessfulBlockKnocksTheShotLoose) {
     s->ball.pos = handPosition(d.skeleton, 0);
     setNextDraw(*s, 0.0f, 0.1f);
     updateBall(*s, kDt);
-    EXPECT_EQ(s->ball.phase, BALL_LOOSE);
-    EXPECT_TRUE(s->ball.shotRebound);
-    EXPECT_EQ(s->ball.possessionTeam, 1);
     EXPECT_EQ(d.blocks, 1);
-    EXPECT_EQ(lastCallout(*s), "BLOCKED!"); // the local player is on the other side
+    ASSERT_GE(s->callouts.size(), 1u);
+    EXPECT_EQ(s->callouts[0].text, "BLOCKED!"); // the local player is on the other side
+    // The blocker has the loose ball at his hands: a defensive rebound, and
+    // the ball changes sides.
+    EXPECT_EQ(s->ball.phase, BALL_HELD);
+    EXPECT_EQ(s->ball.holder, 2);
+    EXPECT_EQ(d.rebounds, 1);
+    EXPECT_EQ(s->offense, 1);
+    EXPECT_EQ(lastCallout(*s), "BOARD!");
 }
 
 } // namespace

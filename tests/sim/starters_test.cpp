@@ -166,7 +166,11 @@ TEST(Defense, StealPressStartsAReach) {
     applyDefenseInput(*s, d, in, kDt);
     EXPECT_EQ(d.action, ACT_STEAL);
     EXPECT_FLOAT_EQ(d.stealCooldown, 0.45f);
-    EXPECT_NEAR(d.vel.z, 1.6f, 1e-5f); // lunge toward the ball
+    // Lunge toward the ball at 1.6 m/s.
+    const Vector3 toBall = {s->ball.pos.x - d.pos.x, 0, s->ball.pos.z - d.pos.z};
+    const float len = std::hypot(toBall.x, toBall.z);
+    EXPECT_NEAR(d.vel.x, 1.6f * toBall.x / len, 1e-5f);
+    EXPECT_NEAR(d.vel.z, 1.6f * toBall.z / len, 1e-5f);
     setAction(d, ACT_MOVE);
     applyDefenseInput(*s, d, in, kDt); // still cooling down
     EXPECT_EQ(d.action, ACT_MOVE);
