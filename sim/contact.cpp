@@ -209,7 +209,7 @@ void resolvePlayerCollisions(MatchState& s) {
             if (widerContact(s, a, b)) r += kLocalPadding;
             if (!(dist < r) || dist <= kMinSeparation) continue;
             if (checkCharge(s, a, b) || checkCharge(s, b, a)) return;
-            separatePair(s, a, b, Vector3Scale(d, 1.0f / dist), r - dist);
+            separatePair(s, a, b, flatUnit(d), r - dist);
         }
 }
 
