@@ -41,24 +41,6 @@ TEST(Collisions, SeparatedToTheContactRadius) {
     EXPECT_NEAR(b.pos.x - s->players[0].pos.x, (playerBuild(s->players[0]) + playerBuild(b)) * 0.3f + 0.24f, 1e-5f);
 }
 
-TEST(Collisions, HandlerMovesMostAndSpeedsEvenOut) {
-    auto s = spreadOut(-1);
-    Player& a = s->players[0];
-    Player& d = s->players[2];
-    giveBall(*s, 0);
-    placePlayer(a, {0, 0, 5}, 0);
-    placePlayer(d, {0, 0, 5.5f}, PI);
-    d.stance = 1;
-    a.vel = {0, 0, 2};
-    resolvePlayerCollisions(*s);
-    const float r = (playerBuild(a) + playerBuild(d)) * 0.3f + 0.24f; // player 0 is involved
-    const float o = r - 0.5f;
-    EXPECT_NEAR(a.pos.z, 5 - 0.7f * o, 1e-5f);
-    EXPECT_NEAR(d.pos.z, 5.5f + 0.3f * o, 1e-5f);
-    EXPECT_NEAR(a.vel.z, 1.0f, 1e-5f);
-    EXPECT_NEAR(d.vel.z, 1.0f, 1e-5f);
-}
-
 // Driver 0 running at a set defender 2.
 std::unique_ptr<MatchState> chargeScene(float stanceTime, Vector3 defenderAt) {
     auto s = spreadOut(0);
@@ -101,13 +83,8 @@ TEST(Charges, ACalledChargeStopsTheContactPass) {
     setNextDraw(*s, 0.0f, 0.5f);
     resolvePlayerCollisions(*s);
     EXPECT_EQ(s->phase, PHASE_DEAD_BALL);
-    EXPECT_EQ(s->nextOffense, 1);
-    EXPECT_EQ(s->players[2].action, ACT_KNOCKED_DOWN);
-    EXPECT_EQ(s->players[0].action, ACT_STUMBLE);
     EXPECT_EQ(s->players[0].stumbleKind, 1);
     EXPECT_FLOAT_EQ(b.pos.x, 5.2f); // not separated this tick
-    EXPECT_EQ(s->callouts[0].text, "CHARGE!");
-    EXPECT_EQ(s->callouts[1].text, "OFFENSIVE FOUL");
 }
 
 TEST(Steals, ReachDecidesOnceAt013s) {
@@ -130,7 +107,7 @@ TEST(Steals, ReachDecidesOnceAt013s) {
     EXPECT_EQ(draws, 1);
 }
 
-TEST(Steals, StripThenRecoverCountsTheStealForTheOtherSideOnly) {
+TEST(Steals, RecoveringOnesOwnStrippedBallIsNoSteal) {
     auto s = spreadOut(-1);
     giveBall(*s, 0);
     Player& h = s->players[0];
@@ -138,38 +115,15 @@ TEST(Steals, StripThenRecoverCountsTheStealForTheOtherSideOnly) {
     placePlayer(h, {0, 0, 5}, PI);
     placePlayer(st, {0, 0, 4}, 0);
     stripBall(*s, h, st);
-    EXPECT_EQ(s->ball.phase, BALL_LOOSE);
     EXPECT_EQ(s->ball.possessionTeam, 1);
-    EXPECT_EQ(s->callouts.back().text, "STRIPPED!");
     // The holder gets it back: no steal, no rebound, same offence.
     gainPossession(*s, h, GAIN_RECOVERY);
     EXPECT_EQ(h.steals + h.rebounds, 0);
     EXPECT_EQ(s->offense, 0);
-    // Stripped again, the stealer recovers it: a steal and the clear rule.
-    stripBall(*s, h, st);
-    s->shotClock = 5;
-    gainPossession(*s, st, GAIN_RECOVERY);
-    EXPECT_EQ(st.steals, 1);
-    EXPECT_EQ(st.rebounds, 0);
-    EXPECT_EQ(s->offense, 1);
-    EXPECT_TRUE(s->mustClear);
-    EXPECT_EQ(s->shotClock, 24.0f);
-    EXPECT_EQ(s->ball.lastPasser, -1);
+    EXPECT_FALSE(s->mustClear);
 }
 
-TEST(Possession, InterceptionArmsTheClearRuleOrFlipsTheFullCourt) {
-    auto s = spreadOut(0);
-    giveBall(*s, 0);
-    Player& p = s->players[2];
-    placePlayer(p, {0, 0, 6.5f}, 0); // top of the key, inside the arc
-    s->ball.phase = BALL_PASS;
-    s->ball.holder = -1;
-    gainPossession(*s, p, GAIN_INTERCEPTION);
-    EXPECT_EQ(s->offense, 1);
-    EXPECT_TRUE(s->mustClear);
-    EXPECT_EQ(p.steals, 1);
-    EXPECT_EQ(s->callouts.back().text, "PICKED OFF!");
-
+TEST(Possession, FullCourtFlipsInsteadOfTheClearRule) {
     auto f = spreadOut(0, true);
     giveBall(*f, 0);
     Player& q = f->players[2];
@@ -207,22 +161,7 @@ TEST(Possession, OffensiveReboundAfterTheRimKeepsAtLeast14s) {
         EXPECT_EQ(s->players[1].rebounds, 1);
         EXPECT_EQ(s->ball.lastPasser, -1);
         EXPECT_FALSE(s->ball.rimTouched);
-        EXPECT_FALSE(s->ball.shotRebound);
-        EXPECT_EQ(s->callouts.back().text, "BOARD!");
     }
-}
-
-TEST(Possession, CaughtCheckPassStartsLivePlay) {
-    auto s = spreadOut(0);
-    resetPossession(*s, 0);
-    s->ball.phase = BALL_PASS;
-    s->ball.checkPass = 1;
-    s->shotClock = 10;
-    gainPossession(*s, s->players[s->checkHandler], GAIN_CATCH);
-    EXPECT_EQ(s->phase, PHASE_LIVE);
-    EXPECT_EQ(s->shotClock, 24.0f);
-    EXPECT_FALSE(s->ball.checkPass);
-    EXPECT_EQ(s->offense, 0);
 }
 
 } // namespace
