@@ -1,5 +1,6 @@
 // Program entry: read the command line, bring the program up in its fixed
 // order, hand control to one run mode, and shut down.
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -13,6 +14,7 @@
 #include "audio/audio.h"
 #include "characters/character_model.h"
 #include "sim/match_state.h"
+#include "ui/fonts.h"
 
 namespace {
 
@@ -23,12 +25,20 @@ constexpr int kMinWindowHeight = 360;
 constexpr int kDefaultFps = 60;
 constexpr const char* kWindowTitle = "KORVALO VANTERO";
 
-std::string settingsPath;
+// raylib's warnings go to standard error: standard output belongs to the
+// fixed-format lines of the test modes and the play-by-play.
+void logToStderr(int level, const char* text, va_list args) {
+    const char* tag = level >= LOG_ERROR ? "ERROR" : level == LOG_WARNING ? "WARNING" : "INFO";
+    std::fprintf(stderr, "%s: ", tag);
+    std::vfprintf(stderr, text, args);
+    std::fputc('\n', stderr);
+}
 
 void openWindow() {
     unsigned flags = FLAG_WINDOW_RESIZABLE | FLAG_VSYNC_HINT | FLAG_WINDOW_HIGHDPI;
     if (headlessRun) flags |= FLAG_WINDOW_HIDDEN | FLAG_WINDOW_UNFOCUSED;
     SetConfigFlags(flags);
+    SetTraceLogCallback(logToStderr);
     SetTraceLogLevel(LOG_WARNING);
     InitWindow(kWindowWidth, kWindowHeight, kWindowTitle);
     SetWindowMinSize(kMinWindowWidth, kMinWindowHeight);
@@ -39,6 +49,7 @@ void openWindow() {
 void loadUserSettings() {
     settingsPath = std::string(GetApplicationDirectory()) + kSettingsFileName;
     readSettings(settings, settingsPath);
+    mouseSensIndex = settings.mouseSens - 1;
     if (forceOneOnOne) settings.oneOnOne = 1;
     if (forceFullCourt) settings.fullCourt = 1;
     if (settings.fullscreen == 1 && !headlessRun) ToggleBorderlessWindowed();
@@ -68,19 +79,31 @@ int main(int argc, char** argv) {
 
     openWindow();
     loadUserSettings();
+    loadFonts();
     initTeams();
     prepareCharacters();
     initAudio();
 
-    if (cmd.simSeconds > 0 && !moveTest) {
+    if (moveTest) {
+        std::fprintf(stderr, "korvalo: the movement test is not available in this build\n");
+        shutDown(false);
+        return 0;
+    }
+    if (cmd.simSeconds > 0) {
         runSimulation(cmd.simSeconds, cmd.humanTest);
         shutDown(false);
         return 0;
     }
+    // A screenshot or recording run ends once its frame counter reaches the
+    // last frame, so a hidden window never runs for ever.
+    const bool sceneRun = !cmd.sceneName.empty();
+    int frame = 0;
     while (!WindowShouldClose() && !quitRequested) {
         BeginDrawing();
         ClearBackground(BLACK);
         EndDrawing();
+        ++frame;
+        if (sceneRun && frame >= cmd.lastFrame) break;
     }
     shutDown(!headlessRun);
     return 0;

@@ -1,11 +1,9 @@
 // Placeholders for the parts of the match that are not written yet. Each one
 // does nothing, so a match runs its phases and clocks without players acting.
-#include "characters/animation.h"
 #include "render/hoop_net.h"
 #include "sim/actions.h"
 #include "sim/ai.h"
 #include "sim/ball.h"
-#include "sim/camera.h"
 #include "sim/contact.h"
 #include "sim/court.h"
 #include "sim/scoring.h"
@@ -16,10 +14,6 @@ void resolvePlayerCollisions(MatchState&) {}
 void updateBall(MatchState&, float) {}
 void aiThink(MatchState&, Player&, float) {}
 void aiAwareness(MatchState&, float) {}
-void applyMouseLook(MatchState&, const RawInput&) {}
-void followCameraYaw(MatchState&, float) {}
-void updatePresentation(MatchState& state, float dt) { ageCallouts(state, dt); }
-void animatePlayers(MatchState&, float) {}
 void initNet(HoopNet& net) { net = HoopNet{}; }
 void stepNet(HoopNet&, float, Vector3, Vector3) {}
 void updateJumpShot(MatchState&, Player&, float) {}

@@ -5,7 +5,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
 prefix=$(bash "$root/tools/setup.sh" | tail -n1)
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$dir" -DKORVALO_DEPS_PREFIX="$prefix" "$@" >/dev/null
-fi
+# Configuring again is quick and picks up new test and bench folders.
+cmake -S "$root" -B "$dir" -DKORVALO_DEPS_PREFIX="$prefix" "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"

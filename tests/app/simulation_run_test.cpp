@@ -1,0 +1,86 @@
+// The headless simulation run as a user starts it: exact output lines,
+// repeatable, and no settings file written.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::vector<std::string> lines;
+};
+
+RunResult runGame(const std::string& args) {
+    RunResult r;
+    const std::string command = std::string(KORVALO_BINARY) + " " + args + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buf[512];
+    std::string text;
+    while (std::fgets(buf, sizeof buf, pipe)) text += buf;
+    const int status = pclose(pipe);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) r.lines.push_back(line);
+    return r;
+}
+
+std::filesystem::path settingsBesideBinary() {
+    return std::filesystem::path(KORVALO_BINARY).parent_path() / "korvalo_settings.cfg";
+}
+
+TEST(SimulationRun, PrintsScoreBoxScoreAndMeshLinesAndWritesNoSettings) {
+    std::filesystem::remove(settingsBesideBinary());
+    const RunResult r = runGame("--sim 60");
+    ASSERT_EQ(r.exitCode, 0);
+    ASSERT_EQ(r.lines.size(), 6u);
+    EXPECT_TRUE(std::regex_match(r.lines[0], std::regex(R"(sim \d+s  score \d+-\d+  over=[01])"))) << r.lines[0];
+    const std::regex row(R"(  [A-Z ]{6} pts [ \d]\d  fg [ \d]\d/[ \d]\d  3p \d+/\d+  reb \d+ ast \d+ stl \d+ blk \d+ dnk \d+)");
+    const char* names[4] = {"NOVA  ", "VOLT  ", "FLASH ", "TATE  "};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(std::regex_match(r.lines[1 + i], row)) << r.lines[1 + i];
+        EXPECT_EQ(r.lines[1 + i].substr(2, 6), names[i]);
+    }
+    EXPECT_TRUE(std::regex_match(
+        r.lines[5], std::regex(R"(mesh verts: body \d+ jersey \d+ head \d+ hair \d+ hand \d+ shoe \d+)")))
+        << r.lines[5];
+    EXPECT_FALSE(std::filesystem::exists(settingsBesideBinary()));
+}
+
+TEST(SimulationRun, TwoRunsPrintIdenticalLines) {
+    const RunResult a = runGame("--sim 30 --log");
+    const RunResult b = runGame("--sim 30 --log");
+    ASSERT_EQ(a.exitCode, 0);
+    EXPECT_EQ(a.lines, b.lines);
+    ASSERT_FALSE(a.lines.empty());
+    EXPECT_EQ(a.lines[0], "[   0.0] 0-0  FIRST TO 15");
+}
+
+TEST(SimulationRun, SixtySecondsIsReportedAsSixty) {
+    // 3601 updates of 1/60 s summed in single precision end just past 60.
+    const RunResult r = runGame("--sim 60 --target 1000");
+    ASSERT_FALSE(r.lines.empty());
+    EXPECT_EQ(r.lines[0].rfind("sim 60s", 0), 0u) << r.lines[0];
+}
+
+} // namespace
+
+namespace {
+
+TEST(ShotRun, EndsAtItsLastFrameEvenWhenThatIsZeroOrNegative) {
+    for (const char* frames : {"3", "5,2", "0", "-4"}) {
+        const RunResult r = runGame(std::string("--shot title ") + frames + " " + KORVALO_TEST_OUTPUT_DIR +
+                                    "/shot.png");
+        EXPECT_EQ(r.exitCode, 0) << frames;
+    }
+    EXPECT_FALSE(std::filesystem::exists(settingsBesideBinary()));
+}
+
+} // namespace
