@@ -2,7 +2,6 @@
 // does nothing, so a match runs its phases and clocks without players acting.
 #include "render/hoop_net.h"
 #include "sim/actions.h"
-#include "sim/ai.h"
 #include "sim/ball.h"
 #include "sim/contact.h"
 #include "sim/court.h"
@@ -12,8 +11,6 @@
 
 void resolvePlayerCollisions(MatchState&) {}
 void updateBall(MatchState&, float) {}
-void aiThink(MatchState&, Player&, float) {}
-void aiAwareness(MatchState&, float) {}
 void initNet(HoopNet& net) { net = HoopNet{}; }
 void stepNet(HoopNet&, float, Vector3, Vector3) {}
 void updateJumpShot(MatchState&, Player&, float) {}
