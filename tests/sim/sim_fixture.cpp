@@ -6,6 +6,7 @@
 #include "characters/character_model.h"
 #include "render/arena.h"
 #include "sim/court.h"
+#include "sim/match_driver.h"
 
 std::unique_ptr<MatchState> newMatch(const MatchOptions& o) {
     initTeams();
@@ -54,4 +55,39 @@ void carryHeldBall(MatchState& s) {
     const Player& h = s.players[s.ball.holder];
     s.ball.pos = {h.pos.x + 0.3f * std::sin(h.yaw), 1.2f + h.rootHeight, h.pos.z + 0.3f * std::cos(h.yaw)};
     s.ball.vel = {0, 0, 0};
+}
+
+void animateForTest(MatchState& s) {
+    for (Player& p : s.players) {
+        Pose pose;
+        const bool armsUp = p.action == ACT_DUNK || p.action == ACT_ALLEY_OOP || p.action == ACT_HANG ||
+                            p.action == ACT_AIRBORNE;
+        if (armsUp) pose.v[POSE_SHOULDER_PITCH] = pose.v[POSE_SHOULDER_PITCH + 1] = 2.9f;
+        const bool ground = !p.airborne && p.rootHeight <= 0.01f;
+        poseSkeleton(p.skeleton, p.model, pose, {p.pos.x, p.rootHeight, p.pos.z}, p.yaw, ground);
+    }
+    carryHeldBall(s);
+}
+
+void tick(MatchState& s, const PlayerInput inputs[4]) {
+    stepMatch(s, 1.0f / 120.0f, inputs);
+    animateForTest(s);
+}
+
+void tick(MatchState& s) {
+    const PlayerInput none[4] = {};
+    tick(s, none);
+}
+
+void setNextDraw(MatchState& s, float lo, float hi) {
+    for (uint32_t seed = s.rng;; ++seed) {
+        if (seed == 0) continue;
+        MatchState probe;
+        probe.rng = seed;
+        const float r = matchRandomFloat(probe);
+        if (r >= lo && r < hi) {
+            s.rng = seed;
+            return;
+        }
+    }
 }

@@ -23,3 +23,11 @@ void placePlayer(Player& p, Vector3 pos, float yaw);
 void giveBall(MatchState& s, int holder);
 // Where the animation would carry a held ball: in front of the holder's chest.
 void carryHeldBall(MatchState& s);
+// A stand-in for the player animation: skeletons posed at the players (arms up
+// while dunking or in the air), and the held ball carried.
+void animateForTest(MatchState& s);
+// One driver tick with the given inputs, then the stand-in animation.
+void tick(MatchState& s, const PlayerInput inputs[4]);
+void tick(MatchState& s);
+// Moves the match generator to a nearby state whose next draw lies in [lo, hi).
+void setNextDraw(MatchState& s, float lo, float hi);
