@@ -83,6 +83,29 @@ TEST(AiDefence, HelperSagsTowardTheHoopOnALeash) {
     EXPECT_LT(flatLength(helper.pos), flatLength(man.pos));
 }
 
+TEST(AiDefence, MatchupsAreRepairedEveryFourTenthsOfASecond) {
+    // A lone person on defence (player 2) always takes the nearer attacker,
+    // whatever the distances were when his CPU teammate last re-paired them.
+    auto s = defenceSetUp({3, 0, 8.5f});
+    s->humanMask = 0b0100;
+    s->localIndex = 2;
+    placePlayer(s->players[2], {-4.5f, 0, 5}, 0); // nearer player 1
+    Player& cpu = s->players[3];
+    cpu.aiTimer = 0;
+    aiThink(*s, cpu, kDt);
+    EXPECT_EQ(s->players[2].matchup, 1);
+    EXPECT_EQ(cpu.matchup, 0);
+    EXPECT_NEAR(cpu.aiTimer, 0.4f, 1e-6f);
+    // Until the timer runs out nothing is re-paired.
+    placePlayer(s->players[2], {2.5f, 0, 8}, 0);
+    aiThink(*s, cpu, kDt);
+    EXPECT_EQ(s->players[2].matchup, 1);
+    cpu.aiTimer = kDt / 2;
+    aiThink(*s, cpu, kDt);
+    EXPECT_EQ(s->players[2].matchup, 0);
+    EXPECT_EQ(cpu.matchup, 1);
+}
+
 TEST(AiDefence, HelperCollapsesOnADriveThatBeatHisTeammate) {
     auto s = defenceSetUp({0, 0, 3.0f});
     placePlayer(s->players[2], {0, 0, 5}, PI); // beaten: behind the handler
