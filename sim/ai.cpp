@@ -89,11 +89,12 @@ bool react(MatchState& s, Player& p) {
         else aiChaseLooseBall(s, p);
         return true;
     }
-    // A fake or a hold: the defender bites unless his discipline holds.
+    // A fake or a hold: the defender bites unless his discipline holds. A
+    // timer left over from his own side's possession never bites.
     const float r = matchRandomFloat(s);
     if (b.phase != BALL_HELD || b.holder < 0) return false;
     const Player& holder = s.players[b.holder];
-    if (r > discipline(s, p) && flatDistance(p.pos, holder.pos) <= kReactReach) {
+    if (holder.team != p.team && r > discipline(s, p) && flatDistance(p.pos, holder.pos) <= kReactReach) {
         blockJumpAt(p, holder.pos);
         return true;
     }

@@ -225,6 +225,20 @@ TEST(AiReaction, DefendersBiteOnFakesByDiscipline) {
     EXPECT_NEAR(biteRate(3, 3), 0.60f, 0.04f);
 }
 
+TEST(AiReaction, ALeftOverTimerNeverMakesTheHandlerJumpAtHimself) {
+    for (uint32_t seed = 1; seed <= 50; ++seed) {
+        auto s = newMatch({.localIndex = -1, .seed = trialSeed(seed)});
+        placePlayer(s->players[0], {0, 0, 8}, PI);
+        giveBall(*s, 0);
+        Player& h = s->players[0];
+        h.reactionTimer = kDt / 2;
+        h.aiTimer = 1;
+        aiThink(*s, h, kDt);
+        ASSERT_EQ(h.action, ACT_MOVE);
+        EXPECT_EQ(h.reactionTimer, -1.0f);
+    }
+}
+
 TEST(AiPassInFlight, ReceiverMeetsTheBallAndHisMarkerJumpsTheLane) {
     auto s = newMatch({.localIndex = -1});
     placePlayer(s->players[0], {0, 0, 9}, PI);
