@@ -119,14 +119,4 @@ TEST(AiAwareness, HelpSideAndBallSide) {
     EXPECT_FALSE(s->players[3].helpSide);
 }
 
-TEST(AiAwareness, StanceTimeRestartsOutOfStance) {
-    auto s = newMatch({.localIndex = -1});
-    s->players[1].stance = 1;
-    s->players[1].stanceTime = 0.7f;
-    s->players[2].stanceTime = 0.7f;
-    aiAwareness(*s, kDt);
-    EXPECT_EQ(s->players[1].stanceTime, 0.7f);
-    EXPECT_EQ(s->players[2].stanceTime, 0.0f);
-}
-
 } // namespace
