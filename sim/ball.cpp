@@ -89,13 +89,13 @@ bool shotInFlight(const BallState& b) { return b.phase == BALL_SHOT; }
 
 void bounceOffRim(MatchState& s) {
     BallState& b = s.ball;
-    const float flat = std::sqrt(b.pos.x * b.pos.x + b.pos.z * b.pos.z);
-    Vector3 q = {0, kRimHeight, kRimRadius};
-    if (flat > 0) q = {b.pos.x / flat * kRimRadius, kRimHeight, b.pos.z / flat * kRimRadius};
+    // The nearest point of the rim circle; (0, 3.05, 0.2286) for a ball on the axis.
+    const Vector3 toward = flatUnit(b.pos);
+    const Vector3 q = {toward.x * kRimRadius, kRimHeight, toward.z * kRimRadius};
     const Vector3 off = Vector3Subtract(b.pos, q);
     const float d = Vector3Length(off);
     if (!(d > 0.00001f) || d >= kRimContact) return;
-    const Vector3 n = Vector3Scale(off, 1.0f / d);
+    const Vector3 n = safeNormalize(off);
     b.pos = Vector3Add(q, Vector3Scale(n, kRimContact));
     const float vn = Vector3DotProduct(b.vel, n);
     if (vn >= 0) return;
@@ -214,7 +214,7 @@ void keepInsideWalls(const MatchState& s, BallState& b) {
 void turnSpin(BallState& b, float dt) {
     const float rate = Vector3Length(b.spin);
     if (rate <= 0.001f) return;
-    const Quaternion step = QuaternionFromAxisAngle(Vector3Scale(b.spin, 1.0f / rate), rate * dt);
+    const Quaternion step = QuaternionFromAxisAngle(safeNormalize(b.spin), rate * dt);
     b.spinRot = QuaternionNormalize(QuaternionMultiply(step, b.spinRot));
 }
 

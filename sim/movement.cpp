@@ -123,6 +123,6 @@ void steerToward(MatchState&, Player& p, Vector3 target, float slowRadius, bool 
         return;
     }
     const float scale = slowRadius > 0 ? clampf(d / slowRadius, 0.0f, 1.0f) : 1.0f;
-    p.moveWish = {(target.x - p.pos.x) / d * scale, 0, (target.z - p.pos.z) / d * scale};
+    p.moveWish = Vector3Scale(flatUnit(Vector3Subtract(target, p.pos)), scale);
     p.sprintWanted = sprintAllowed && d > kSteerSprintDistance && p.energy > kSteerSprintEnergy;
 }

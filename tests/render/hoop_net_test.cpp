@@ -16,19 +16,11 @@ float radiusOf(Vector3 p) { return std::hypot(p.x, p.z); }
 TEST(HoopNet, RestShapeNarrowsToTheBottomInADiamondMesh) {
     HoopNet net;
     initNet(net);
-    EXPECT_NEAR(radiusOf(netRestPoint(net, 0, 3)), 0.2246f, 1e-6f);
-    EXPECT_NEAR(radiusOf(netRestPoint(net, 6, 3)), 0.125f, 1e-6f);
-    EXPECT_NEAR(netRestPoint(net, 6, 0).y, 3.038f - 0.43f, 1e-6f);
-    // Row 0 column 0 sits at angle 0 (+z); row 1 column 0 half a column on.
-    EXPECT_NEAR(netRestPoint(net, 0, 0).x, 0.0f, 1e-6f);
-    const float half = PI / 14;
-    const Vector3 p = netRestPoint(net, 1, 0);
-    EXPECT_NEAR(std::atan2(p.x, p.z), half, 1e-5f);
-    for (int r = 0; r < kNetRows; ++r)
-        for (int c = 0; c < kNetColumns; ++c) {
-            EXPECT_EQ(net.pos[r][c].x, netRestPoint(net, r, c).x);
-            EXPECT_EQ(net.vel[r][c].y, 0.0f);
-        }
+    EXPECT_NEAR(radiusOf(net.pos[0][3]), 0.2246f, 1e-6f);
+    EXPECT_NEAR(radiusOf(net.pos[6][3]), 0.125f, 1e-6f);
+    EXPECT_NEAR(net.pos[6][0].y, 3.038f - 0.43f, 1e-6f);
+    // Odd rows sit half a column round.
+    EXPECT_NEAR(std::atan2(net.pos[1][0].x, net.pos[1][0].z), PI / 14, 1e-5f);
 }
 
 TEST(HoopNet, RelaxesToRestAndTheRimStaysInItsRange) {
@@ -52,24 +44,6 @@ TEST(HoopNet, RelaxesToRestAndTheRimStaysInItsRange) {
             EXPECT_NEAR(net.pos[r][c].x, rest.x, 1e-3f);
             EXPECT_NEAR(net.pos[r][c].y, rest.y, 1e-3f);
         }
-}
-
-TEST(HoopNet, TiltedRimDragsTheTopRowsDown) {
-    HoopNet net;
-    initNet(net);
-    // Held at the stop: the spring pulls back, so pin it each step.
-    for (int i = 0; i < 600; ++i) {
-        net.rimAngle = 0.35f;
-        net.rimVel = 0;
-        stepNet(net, kDt, kFarBall, {0, 0, 0});
-    }
-    net.rimAngle = 0.35f;
-    const float settled = net.pos[1][2].y;
-    // The angle stepped back slightly before each node update.
-    const float angle = 0.35f + (-260 * 0.35f) * kDt * kDt;
-    const float want = netRestPoint(net, 1, 2).y - std::sin(angle) * 0.3f * (1 - 1 / 7.0f);
-    EXPECT_NEAR(settled, want, 2e-3f);
-    EXPECT_LT(settled, netRestPoint(net, 1, 2).y - 0.08f);
 }
 
 TEST(HoopNet, BallPushesNodesOutExceptOneSittingOnItsCentre) {

@@ -130,26 +130,6 @@ TEST(BallFlight, MissesHitTheRimAndRebound) {
     }
 }
 
-TEST(BallFlight, MadeShotScoresOnlyOnTheTickItPassesTheRim) {
-    auto s = shotScene();
-    launch(*s, {0, 2.7f, 5.0f}, true, false, GRADE_PERFECT);
-    int ticks = 0;
-    while (s->ball.phase == BALL_SHOT && ticks < 600) {
-        const float above = s->ball.pos.y;
-        updateBall(*s, kDt);
-        ++ticks;
-        if (s->scores[0] > 0) {
-            EXPECT_GE(above, 3.05f);
-            EXPECT_LT(s->ball.pos.y, 3.05f);
-        } else {
-            EXPECT_TRUE(s->ball.pos.y >= 3.05f || s->ball.vel.y > 0);
-        }
-    }
-    EXPECT_EQ(s->scores[0], 2);
-    EXPECT_FALSE(s->ball.rimTouched); // a swish
-    EXPECT_EQ(s->phase, PHASE_DEAD_BALL);
-}
-
 TEST(BallFlight, BackboardCountsAsTouchingTheRim) {
     auto s = shotScene();
     launch(*s, {0, 3.0f, 2.0f}, false, false, GRADE_GOOD);
@@ -194,7 +174,7 @@ TEST(BallFlight, OutOfBoundsOnlyWhenItComesDown) {
     EXPECT_EQ(s->nextOffense, 1);
     EXPECT_EQ(lastCallout(*s), "OUT OF BOUNDS");
 
-    // Outside live play nothing is called.
+    // Outside live play nothing is called, and a make is not scored.
     auto t = shotScene();
     t->phase = PHASE_CHECK_BALL;
     t->ball.phase = BALL_LOOSE;
@@ -202,90 +182,44 @@ TEST(BallFlight, OutOfBoundsOnlyWhenItComesDown) {
     t->ball.vel = {0, 0, 0};
     updateBall(*t, kDt);
     EXPECT_EQ(t->phase, PHASE_CHECK_BALL);
+    launch(*t, {0, 2.7f, 5.0f}, true, false, GRADE_PERFECT);
+    t->phase = PHASE_CHECK_BALL;
+    for (int i = 0; i < 600 && t->ball.phase == BALL_SHOT; ++i) updateBall(*t, kDt);
+    EXPECT_EQ(t->ball.phase, BALL_DEAD);
+    EXPECT_EQ(t->scores[0], 0);
 }
 
-TEST(BallFlight, ChecksBallMakeIsNotScored) {
-    auto s = shotScene();
-    launch(*s, {0, 2.7f, 5.0f}, true, false, GRADE_PERFECT);
-    s->phase = PHASE_CHECK_BALL;
-    for (int i = 0; i < 600 && s->ball.phase == BALL_SHOT; ++i) updateBall(*s, kDt);
-    EXPECT_EQ(s->ball.phase, BALL_DEAD);
-    EXPECT_EQ(s->scores[0], 0);
-}
-
-TEST(BallFlight, UncaughtPassGoesLooseAfter18s) {
-    auto s = shotScene();
-    s->phase = PHASE_LIVE;
-    BallState& b = s->ball;
-    b.phase = BALL_PASS;
-    b.passFrom = 0;
-    b.passTo = 1;
-    b.lob = 1; // nobody catches a lob but the dunker
-    b.pos = {0, 30, 5};
-    b.vel = {0, 20, 0};
-    b.flightTime = 0;
-    int ticks = 0;
-    while (b.phase == BALL_PASS && ticks < 400) {
-        updateBall(*s, kDt);
-        ++ticks;
-    }
-    EXPECT_NEAR(ticks * kDt, 1.8f, 1.5f * kDt);
-    EXPECT_EQ(b.phase, BALL_LOOSE);
+// A CPU defender in the air beside the ball just after the release.
+Player& airborneDefender(MatchState& s) {
+    launch(s, {0, 2.6f, 5.0f}, true, false, GRADE_PERFECT);
+    Player& d = s.players[2];
+    placePlayer(d, {0, 0, 4.7f}, PI);
+    d.airborne = 1;
+    animateForTest(s);
+    s.ball.pos = handPosition(d.skeleton, 0);
+    return d;
 }
 
 TEST(Blocks, OneTryPerDefenderAndOnlyEarlyInTheFlight) {
     auto s = shotScene();
-    launch(*s, {0, 2.6f, 5.0f}, true, false, GRADE_PERFECT);
-    Player& d = s->players[2]; // a CPU defender in the air, hands at the ball
-    placePlayer(d, {0, 0, 4.7f}, PI);
-    d.airborne = 1;
-    d.rootHeight = 0.3f;
-    animateForTest(*s);
-    // Keep the ball in his hands for a few ticks.
-    const Vector3 hand = handPosition(d.skeleton, 0);
+    Player& d = airborneDefender(*s);
     d.ratings[RATING_BLOCK] = 0;
-    uint32_t draws = 0;
-    for (int i = 0; i < 5; ++i) {
-        s->ball.pos = hand;
-        s->ball.vel = {0, 2, -5};
-        const uint32_t rng = s->rng;
-        updateBall(*s, kDt);
-        draws += s->rng != rng;
-        if (s->ball.phase != BALL_SHOT) break;
-    }
+    setNextDraw(*s, 0.5f, 1.0f); // chance 0.24: no block
+    const Vector3 hand = s->ball.pos;
+    const uint32_t before = s->rng;
+    updateBall(*s, kDt);
+    EXPECT_NE(s->rng, before);
     EXPECT_TRUE((s->ball.blockTried >> 2) & 1u);
-    if (s->ball.phase == BALL_SHOT) {
-        EXPECT_EQ(draws, 1u); // at most one try
-    }
-
-    // After 0.45 s a CPU defender no longer tries.
+    const uint32_t tried = s->rng;
+    s->ball.pos = hand; // still at his hand: no second try
+    updateBall(*s, kDt);
+    EXPECT_EQ(s->rng, tried);
+    // After 0.45 s of flight a CPU defender no longer tries.
     auto t = shotScene();
-    launch(*t, {0, 2.6f, 5.0f}, true, false, GRADE_PERFECT);
-    Player& e = t->players[2];
-    placePlayer(e, {0, 0, 4.7f}, PI);
-    e.airborne = 1;
-    animateForTest(*t);
+    airborneDefender(*t);
     t->ball.flightTime = 0.46f;
-    t->ball.pos = handPosition(e.skeleton, 0);
     updateBall(*t, kDt);
     EXPECT_EQ(t->ball.blockTried, 0u);
-}
-
-TEST(Blocks, SuccessfulBlockKnocksTheShotLoose) {
-    auto s = shotScene();
-    launch(*s, {0, 2.6f, 5.0f}, true, false, GRADE_PERFECT);
-    Player& d = s->players[2];
-    placePlayer(d, {0, 0, 4.7f}, PI);
-    d.airborne = 1;
-    animateForTest(*s);
-    s->ball.pos = handPosition(d.skeleton, 0);
-    setNextDraw(*s, 0.0f, 0.1f);
-    updateBall(*s, kDt);
-    EXPECT_EQ(s->ball.phase, BALL_LOOSE);
-    EXPECT_TRUE(s->ball.shotRebound);
-    EXPECT_EQ(s->ball.possessionTeam, 1);
-    EXPECT_EQ(d.blocks, 1);
-    EXPECT_EQ(lastCallout(*s), "BLOCKED!"); // the local player is on the other side
 }
 
 } // namespace

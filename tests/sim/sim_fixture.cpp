@@ -53,15 +53,40 @@ void giveBall(MatchState& s, int holder) {
 void carryHeldBall(MatchState& s) {
     if (s.ball.phase != BALL_HELD || s.ball.holder < 0) return;
     const Player& h = s.players[s.ball.holder];
-    s.ball.pos = {h.pos.x + 0.3f * std::sin(h.yaw), 1.2f + h.rootHeight, h.pos.z + 0.3f * std::cos(h.yaw)};
+    const Vector3 f = {std::sin(h.yaw), 0, std::cos(h.yaw)};
+    const bool shooting = (h.action == ACT_JUMP_SHOT || h.action == ACT_FINISH) && h.tookOff;
+    const bool dunking = h.action == ACT_DUNK || h.action == ACT_ALLEY_OOP || h.action == ACT_HANG;
+    if (shooting) {
+        // Over the head in the shooting hand.
+        const Vector3 hand = handPosition(h.skeleton, 1);
+        s.ball.pos = {hand.x + 0.05f * f.x, hand.y + 0.151f, hand.z + 0.05f * f.z};
+    } else if (dunking) {
+        const Vector3 a = handPosition(h.skeleton, 0), b = handPosition(h.skeleton, 1);
+        s.ball.pos = {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f + 0.06f, (a.z + b.z) * 0.5f};
+    } else if (s.phase == PHASE_LIVE && (h.action == ACT_MOVE || h.action == ACT_DRIBBLE_MOVE)) {
+        // Dribbling: bouncing between the floor in front and the ball hand.
+        const Vector3 l = {std::cos(h.yaw), 0, -std::sin(h.yaw)};
+        const float speed = std::hypot(h.vel.x, h.vel.z);
+        const float d = 0.32f + 0.35f * std::fmin(speed / 6.5f, 1.0f);
+        const float e = h.ballHand == 0 ? 0.25f : -0.25f;
+        const Vector3 floor = {h.pos.x + d * f.x + e * l.x + 0.1f * h.vel.x, 0,
+                               h.pos.z + d * f.z + e * l.z + 0.1f * h.vel.z};
+        const Vector3 hand = handPosition(h.skeleton, h.ballHand);
+        const float c = std::fabs(std::cos(PI * (h.dribblePhase - std::floor(h.dribblePhase))));
+        s.ball.pos = {floor.x + (hand.x - floor.x) * c, 0.121f + (hand.y - 0.136f - 0.121f) * c,
+                      floor.z + (hand.z - floor.z) * c};
+    } else {
+        s.ball.pos = {h.pos.x + 0.3f * f.x, 1.2f + h.rootHeight, h.pos.z + 0.3f * f.z};
+    }
     s.ball.vel = {0, 0, 0};
 }
 
 void animateForTest(MatchState& s) {
     for (Player& p : s.players) {
         Pose pose;
+        const bool shooting = (p.action == ACT_JUMP_SHOT || p.action == ACT_FINISH) && p.tookOff;
         const bool armsUp = p.action == ACT_DUNK || p.action == ACT_ALLEY_OOP || p.action == ACT_HANG ||
-                            p.action == ACT_AIRBORNE;
+                            p.action == ACT_AIRBORNE || shooting;
         if (armsUp) pose.v[POSE_SHOULDER_PITCH] = pose.v[POSE_SHOULDER_PITCH + 1] = 2.9f;
         const bool ground = !p.airborne && p.rootHeight <= 0.01f;
         poseSkeleton(p.skeleton, p.model, pose, {p.pos.x, p.rootHeight, p.pos.z}, p.yaw, ground);
