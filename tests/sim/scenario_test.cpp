@@ -160,6 +160,7 @@ TEST(Scenario, StealKnocksTheBallLooseAndTheStealerTakesOver) {
         Scenario sc(seed, 0, 0b0101u);
         placePlayer(sc.p(0), {-2.0f, 0, 6}, PI / 2);
         placePlayer(sc.p(2), {0, 0, 6.3f}, -PI / 2);
+        sc.m().eyeYaw = PI / 2; // the local player looks where he runs
         giveBall(sc.m(), 0);
         sc.p(0).vel = sc.p(0).prevVel = {4, 0, 0};
         sc.p(0).dribblePhase = 0.2f; // near the floor when the reach decides
@@ -321,6 +322,7 @@ TEST(Scenario, AlleyOopIsCaughtInTheAirAndScores) {
     placePlayer(sc.p(0), {-1.5f, 0, 7}, PI);
     placePlayer(sc.p(1), {1.0f, 0, 2.5f}, hoopYawFrom({1.0f, 0, 2.5f}));
     giveBall(sc.m(), 0);
+    sc.p(0).aiTimer = 1; // the CPU passer is between decisions when the lob is called
     sc.in[1].shootPressed = 1;
     sc.step();
     ASSERT_EQ(sc.p(1).action, ACT_ALLEY_OOP);

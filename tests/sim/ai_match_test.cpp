@@ -1,0 +1,125 @@
+// All-CPU matches to 11 in every mode (one-on-one and two-on-two, half and
+// full court) at every difficulty. Each must be played to its end with
+// consistent box scores; the state stays finite and in range on every frame
+// (the snapshot loader refuses anything else), wanted moves stay at most unit
+// length and nobody wanders off the court; the clear rule is called in half
+// court only; and together the matches show every kind of play.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "ai_test_support.h"
+#include "sim/callout.h"
+#include "sim/match_driver.h"
+#include "sim/snapshot.h"
+#include "sim_fixture.h"
+
+namespace {
+
+constexpr int kTarget = 11;
+constexpr int kMaxFrames = 60 * 1800;
+
+struct MatchMode {
+    int difficulty;
+    bool oneOnOne, fullCourt;
+};
+
+std::string modeName(const MatchMode& m) {
+    return std::string(m.oneOnOne ? "one-on-one" : "two-on-two") + (m.fullCourt ? " full" : " half") +
+           " court at difficulty " + std::to_string(m.difficulty);
+}
+
+// The court bounds, with room for a push from body contact, which comes after
+// the bounds are applied within a tick.
+bool onCourt(const MatchState& s, const Player& p) {
+    constexpr float kContactPush = 0.4f;
+    const float maxZ = (s.fullCourt ? 26.86f : 12.53f) + kContactPush;
+    return std::fabs(p.pos.x) <= 7.42f + kContactPush && p.pos.z >= -1.42f - kContactPush && p.pos.z <= maxZ;
+}
+
+struct Totals {
+    int twos = 0, threes = 0, rebounds = 0, assists = 0, steals = 0, blocks = 0, dunks = 0;
+    bool clearedInHalfCourt = false;
+};
+
+bool sawCleared(const MatchState& s) {
+    for (const Callout& c : s.callouts)
+        if (c.text == "CLEARED") return true;
+    return false;
+}
+
+void checkBoxScore(const MatchState& s, Totals& totals) {
+    int team[2] = {0, 0};
+    for (const Player& p : s.players) {
+        EXPECT_EQ(p.points, 2 * (p.fgm - p.tpm) + 3 * p.tpm) << "player " << p.index;
+        EXPECT_LE(p.fgm, p.fga);
+        EXPECT_LE(p.tpm, p.tpa);
+        EXPECT_LE(p.tpm, p.fgm);
+        team[p.team] += p.points;
+        totals.twos += p.fgm - p.tpm;
+        totals.threes += p.tpm;
+        totals.rebounds += p.rebounds;
+        totals.assists += p.assists;
+        totals.steals += p.steals;
+        totals.blocks += p.blocks;
+        totals.dunks += p.dunks;
+    }
+    EXPECT_EQ(team[0], s.scores[0]);
+    EXPECT_EQ(team[1], s.scores[1]);
+}
+
+void playMatch(const MatchMode& m, uint32_t seed, Totals& totals) {
+    SCOPED_TRACE(modeName(m));
+    const MatchOptions options = {.localIndex = -1,
+                                  .oneOnOne = m.oneOnOne,
+                                  .fullCourt = m.fullCourt,
+                                  .difficulty = m.difficulty,
+                                  .target = kTarget,
+                                  .seed = seed};
+    auto s = newMatch(options);
+    auto scratch = newMatch(options);
+    const PlayerInput idle[4] = {};
+    MatchSnapshot image;
+    bool cleared = false;
+    int frame = 0;
+    for (; frame < kMaxFrames && s->phase != PHASE_OVER; ++frame) {
+        stepMatchFrame(*s, idle);
+        cleared |= sawCleared(*s);
+        ageCallouts(*s, 1.0f / 60.0f);
+        saveSnapshot(*s, image);
+        ASSERT_TRUE(loadSnapshot(*scratch, image.data(), image.size())) << "frame " << frame;
+        for (const Player& p : s->players) {
+            if (!p.present) continue;
+            ASSERT_LE(std::sqrt(p.moveWish.x * p.moveWish.x + p.moveWish.z * p.moveWish.z), 1.0001f)
+                << "player " << p.index << " frame " << frame;
+            ASSERT_TRUE(onCourt(*s, p)) << "player " << p.index << " frame " << frame << " at " << p.pos.x
+                                        << ", " << p.pos.z;
+        }
+    }
+    ASSERT_EQ(s->phase, PHASE_OVER) << "score " << s->scores[0] << "-" << s->scores[1] << " after " << frame
+                                    << " frames";
+    ASSERT_GE(s->winner, 0);
+    EXPECT_GE(s->scores[s->winner], kTarget);
+    EXPECT_LT(s->scores[1 - s->winner], kTarget);
+    checkBoxScore(*s, totals);
+    if (m.fullCourt) EXPECT_FALSE(cleared);
+    else totals.clearedInHalfCourt |= cleared;
+}
+
+TEST(AiMatches, EveryModeAndDifficultyPlaysToTheEndAndShowsEveryKindOfPlay) {
+    Totals totals;
+    uint32_t n = 0;
+    for (int d = 0; d < 4; ++d)
+        for (bool one : {false, true})
+            for (bool full : {false, true}) playMatch({d, one, full}, trialSeed(++n), totals);
+    EXPECT_GT(totals.twos, 0);
+    EXPECT_GT(totals.threes, 0);
+    EXPECT_GT(totals.rebounds, 0);
+    EXPECT_GT(totals.assists, 0);
+    EXPECT_GT(totals.steals, 0);
+    EXPECT_GT(totals.blocks, 0);
+    EXPECT_GT(totals.dunks, 0);
+    EXPECT_TRUE(totals.clearedInHalfCourt);
+}
+
+} // namespace
