@@ -5,6 +5,7 @@
 #include <ctime>
 #include <raylib.h>
 
+#include "app/build_profile.h"
 #include "app/command_line.h"
 #include "app/program_random.h"
 #include "app/run_flags.h"
@@ -61,7 +62,7 @@ void shutDown(bool save) {
 int main(int argc, char** argv) {
     CommandLine cmd;
     parseCommandLine(argc, argv, cmd);
-    if (cmd.buildProfile) return 0;
+    if (cmd.buildProfile) return runBuildProfile();
     headlessRun = isHeadlessRun(cmd);
     serverUrl = chooseServerUrl(serverUrl, std::getenv("KORVALO_SERVER"));
     programSrand((uint32_t)std::time(nullptr));
