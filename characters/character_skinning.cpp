@@ -1,4 +1,6 @@
-// Two-bone linear blend skinning.
+// Two-bone linear blend skinning. Blending the two matrices first and then
+// transforming once is the same linear blend as blending the two
+// transformed points, with fewer operations per vertex.
 #include "characters/character_skinning.h"
 
 #include <cmath>
@@ -9,29 +11,31 @@ void computeSkinMatrices(const CharacterModel& model, const Skeleton& posed, Mat
 }
 
 void skinVertices(const SkinData& skin, const Matrix m[JOINT_COUNT], float* positions, float* normals) {
+    // The upper three rows of each matrix, row by row: x' = r[0..2] . p + r[3].
+    float rows[JOINT_COUNT][12];
+    for (int j = 0; j < JOINT_COUNT; ++j) {
+        const Matrix& a = m[j];
+        const float r[12] = {a.m0, a.m4, a.m8, a.m12, a.m1, a.m5, a.m9, a.m13, a.m2, a.m6, a.m10, a.m14};
+        for (int k = 0; k < 12; ++k) rows[j][k] = r[k];
+    }
     const size_t n = skin.bindPositions.size();
     for (size_t i = 0; i < n; ++i) {
-        const Matrix& A = m[skin.boneA[i] < JOINT_COUNT ? skin.boneA[i] : 0];
-        const Matrix& B = m[skin.boneB[i] < JOINT_COUNT ? skin.boneB[i] : 0];
-        const float wa = skin.weightA[i], wb = 1.0f - wa;
+        const float* A = rows[skin.boneA[i] < JOINT_COUNT ? skin.boneA[i] : 0];
+        const float* B = rows[skin.boneB[i] < JOINT_COUNT ? skin.boneB[i] : 0];
+        const float w = skin.weightA[i];
+        float M[12];
+        for (int k = 0; k < 12; ++k) M[k] = B[k] + (A[k] - B[k]) * w;
         const Vector3 p = skin.bindPositions[i], q = skin.bindNormals[i];
-        const Vector3 pa = {A.m0 * p.x + A.m4 * p.y + A.m8 * p.z + A.m12, A.m1 * p.x + A.m5 * p.y + A.m9 * p.z + A.m13,
-                            A.m2 * p.x + A.m6 * p.y + A.m10 * p.z + A.m14};
-        const Vector3 pb = {B.m0 * p.x + B.m4 * p.y + B.m8 * p.z + B.m12, B.m1 * p.x + B.m5 * p.y + B.m9 * p.z + B.m13,
-                            B.m2 * p.x + B.m6 * p.y + B.m10 * p.z + B.m14};
-        const Vector3 na = {A.m0 * q.x + A.m4 * q.y + A.m8 * q.z, A.m1 * q.x + A.m5 * q.y + A.m9 * q.z,
-                            A.m2 * q.x + A.m6 * q.y + A.m10 * q.z};
-        const Vector3 nb = {B.m0 * q.x + B.m4 * q.y + B.m8 * q.z, B.m1 * q.x + B.m5 * q.y + B.m9 * q.z,
-                            B.m2 * q.x + B.m6 * q.y + B.m10 * q.z};
         float* po = positions + 3 * i;
-        po[0] = wa * pa.x + wb * pb.x;
-        po[1] = wa * pa.y + wb * pb.y;
-        po[2] = wa * pa.z + wb * pb.z;
-        const Vector3 nn = {wa * na.x + wb * nb.x, wa * na.y + wb * nb.y, wa * na.z + wb * nb.z};
-        const float inv = 1.0f / std::sqrt(nn.x * nn.x + nn.y * nn.y + nn.z * nn.z + 1e-12f);
         float* no = normals + 3 * i;
-        no[0] = nn.x * inv;
-        no[1] = nn.y * inv;
-        no[2] = nn.z * inv;
+        float len2 = 0.0f;
+        for (int r = 0; r < 3; ++r) {
+            const float* row = &M[4 * r];
+            po[r] = row[0] * p.x + row[1] * p.y + row[2] * p.z + row[3];
+            no[r] = row[0] * q.x + row[1] * q.y + row[2] * q.z;
+            len2 += no[r] * no[r];
+        }
+        const float inv = 1.0f / std::sqrt(len2 + 1e-12f);
+        no[0] *= inv, no[1] *= inv, no[2] *= inv;
     }
 }

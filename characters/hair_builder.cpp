@@ -56,8 +56,7 @@ float styledHair(const HairShapes& hair, Vector3 p, float d) {
 HairShapes makeHairShapes(const CharacterModel& model) {
     HairShapes hair;
     hair.S = headScale(model.height);
-    std::vector<SdfPrimitive> head;
-    addHeadPrimitives(head, hair.S, model.build);
+    const std::vector<SdfPrimitive> head = headShapes(model);
     hair.skull.assign(head.begin(), head.begin() + 2); // cranium and brow mass
     hair.style = model.appearance.hairStyle;
     hair.headband = model.appearance.headband != 0;

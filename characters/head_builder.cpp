@@ -67,6 +67,12 @@ void addHeadPrimitives(std::vector<SdfPrimitive>& l, float S, float b) {
     l.push_back(capsule(S, {0, -0.06f, -0.02f}, {0, -0.17f, -0.035f}, 0.054f * rb, 0.054f * rb + 0.004f, 0.03f));
 }
 
+std::vector<SdfPrimitive> headShapes(const CharacterModel& model) {
+    std::vector<SdfPrimitive> head;
+    addHeadPrimitives(head, headScale(model.height), model.build);
+    return head;
+}
+
 SurfaceMesh meshHead(std::span<const SdfPrimitive> head, float S) {
     const Vector3 min = {kHeadBoxMin.x * S, kHeadBoxMin.y * S, kHeadBoxMin.z * S};
     const Vector3 max = {kHeadBoxMax.x * S, kHeadBoxMax.y * S, kHeadBoxMax.z * S};
@@ -77,8 +83,7 @@ SurfaceMesh meshHead(std::span<const SdfPrimitive> head, float S) {
 
 void buildHead(CharacterModel& model) {
     const float S = headScale(model.height);
-    std::vector<SdfPrimitive> head;
-    addHeadPrimitives(head, S, model.build);
+    const std::vector<SdfPrimitive> head = headShapes(model);
 
     const SurfaceMesh mesh = meshHead(head, S);
     std::vector<Vector2> uvs(mesh.positions.size());

@@ -22,6 +22,8 @@ float headScale(float height);
 
 // Appends the head's shapes (S the head scale, b the build factor).
 void addHeadPrimitives(std::vector<SdfPrimitive>& list, float S, float b);
+// The head's shapes for a model's height and build.
+std::vector<SdfPrimitive> headShapes(const CharacterModel& model);
 inline float headDistance(std::span<const SdfPrimitive> head, Vector3 p) { return sceneDistance(head, p); }
 
 // The head surface of a head list, unsmoothed.
