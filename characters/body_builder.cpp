@@ -243,6 +243,7 @@ BodyShapes makeBodyShapes(const CharacterModel& model, const Skeleton& k) {
 
     addTorso(sh.body, pY, s, b);
     addTorso(sh.jersey, pY, s, b);
+    sh.torsoCount = sh.jersey.size();
     const float neck = 0.056f * std::sqrt(b) * s;
     sh.body.push_back(makeCapsule(add(P2, {0, -0.05f * s, -0.012f * s}), add(P3, {0, 0.07f * s, 0.006f * s}), neck,
                                   0.93f * neck, 0.05f, BODY_TRUNK));
@@ -284,6 +285,9 @@ BodyShapes narrowBodyShapes(const BodyShapes& shapes, const SdfBox& box) {
         to->clear();
         cullPrimitives(*from, box, *to);
     }
+    // Culling decides each shape from the shapes before it only, so the
+    // culled body list still starts with the culled jersey list.
+    local.torsoCount = local.jersey.size();
     return local;
 }
 
@@ -302,14 +306,16 @@ float bodyDistance(const BodyShapes& sh, Vector3 p) {
 }
 
 Lanes bodyDistanceLanes(const BodyShapes& sh, const LanePoints& p) {
-    Lanes jersey = sceneDistanceLanes(sh.jersey, p) - sh.inflation;
+    Lanes torso;
+    const Lanes body = sceneDistanceLanes(sh.body, p, nullptr, sh.torsoCount, &torso);
+    Lanes jersey = torso - sh.inflation;
     for (const Sphere& c : sh.cutOuts) {
         const Lanes e = laneLength(p.x - c.centre.x, p.y - c.centre.y, p.z - c.centre.z) - c.radius;
         jersey = -laneSmoothMin(e, -jersey, sh.cutBlend);
     }
     jersey = laneMax(jersey, sh.hemY - p.y);
     const Lanes shorts = laneMax(laneMax(sceneDistanceLanes(sh.shorts, p), p.y - sh.topS), sh.botS - p.y);
-    return laneMin(laneMin(sceneDistanceLanes(sh.body, p), jersey), shorts);
+    return laneMin(laneMin(body, jersey), shorts);
 }
 
 void bodyBox(const Skeleton& k, float s, Vector3& min, Vector3& max) {

@@ -30,6 +30,9 @@ struct Sphere {
 struct BodyShapes {
     float s = 1.0f; // half the height: every length scales with it
     std::vector<SdfPrimitive> body, jersey, shorts;
+    // The body list starts with the jersey's shapes (the torso), so the
+    // distance to its first torsoCount shapes is the jersey's list distance.
+    size_t torsoCount = 0;
     Sphere cutOuts[4] = {}; // jersey arm holes (side 0, side 1), front and back neck
     float inflation = 0, cutBlend = 0;
     float hemY = 0, topJ = 0; // jersey hem and texture top heights

@@ -59,6 +59,8 @@ struct TileShapes {
         std::vector<SdfPrimitive> shapes;
     };
     std::vector<Run> runs;
+    size_t last = 0; // the run found last, tried first
+    float perPiece = 1.0f; // 1 / piece length
 };
 
 // Range of r f(theta) over the radii [r0, r1] and angles [t0, t1], with f's
@@ -72,14 +74,22 @@ void wedgeRange(float r0, float r1, float t0, float t1, float (*f)(float), std::
     hi = std::max(r0 * fmax, r1 * fmax);
 }
 
-int pieceOf(const TileShapes& t, float r) { return std::clamp((int)(r / (kPieceLength * t.S)), 0, kPieces - 1); }
+// Any piece whose grown box holds r will do: the reach margins absorb rounding.
+int pieceOf(const TileShapes& t, float r) {
+    return std::clamp((int)(r * t.perPiece), 0, kPieces - 1);
+}
 
 // The shapes for points within `reach` of the rays at radii in pieces
 // first..last of the tile's wedge.
 std::span<const SdfPrimitive> shapesFor(TileShapes& t, int first, int last, Reach reach) {
     if (!t.tiled) return t.head;
-    for (const TileShapes::Run& run : t.runs)
-        if (run.first == first && run.last == last && run.reach == reach) return run.shapes;
+    auto matches = [&](const TileShapes::Run& run) {
+        return run.first == first && run.last == last && run.reach == reach;
+    };
+    if (t.last < t.runs.size() && matches(t.runs[t.last])) return t.runs[t.last].shapes;
+    for (size_t i = 0; i < t.runs.size(); ++i)
+        if (matches(t.runs[i])) return t.runs[t.last = i].shapes;
+    t.last = t.runs.size();
     const float length = kPieceLength * t.S;
     const float r0 = (float)first * length;
     const float r1 = last == kPieces - 1 ? kRayStart * t.S : (float)(last + 1) * length;
@@ -130,10 +140,10 @@ void takeValue(Ray& ray, float v, float S) {
 }
 
 // The shapes valid within `reach` of every lane's query point.
-std::span<const SdfPrimitive> shapesForRays(TileShapes& t, const Ray* rays, int n, Reach reach) {
+std::span<const SdfPrimitive> shapesForRays(TileShapes& t, Ray* const* rays, int n, Reach reach) {
     int first = kPieces, last = -1;
     for (int i = 0; i < n; ++i) {
-        const int piece = pieceOf(t, rays[i].query);
+        const int piece = pieceOf(t, rays[i]->query);
         first = std::min(first, piece), last = std::max(last, piece);
     }
     return shapesFor(t, first, last, reach);
@@ -161,30 +171,27 @@ struct SurfaceSample {
 // hit. Returns which lanes hit.
 void traceRays(TileShapes& t, Ray* rays, int n, SurfaceSample* out, bool* hit) {
     const float S = t.S;
+    Ray* busy[kLanes];
     for (;;) {
-        Ray* busy[kLanes];
         int m = 0;
         for (int i = 0; i < n; ++i)
             if (rays[i].busy()) busy[m++] = &rays[i];
         if (m == 0) break;
-        Ray active[kLanes];
-        for (int i = 0; i < m; ++i) active[i] = *busy[i];
-        const std::span<const SdfPrimitive> shapes = shapesForRays(t, active, m, ON_RAY);
-        const Lanes v =
-            sceneDistanceLanes(shapes, lanesOf(m, [&](int i) { return active[i].at(active[i].query); }));
+        const std::span<const SdfPrimitive> shapes = shapesForRays(t, busy, m, ON_RAY);
+        const Lanes v = sceneDistanceLanes(shapes, lanesOf(m, [&](int i) { return busy[i]->at(busy[i]->query); }));
         for (int i = 0; i < m; ++i) takeValue(*busy[i], v[i], S);
     }
-    Ray hits[kLanes];
+    Ray* hits[kLanes];
     int m = 0;
     for (int i = 0; i < n; ++i) {
         hit[i] = rays[i].phase == Ray::Hit;
-        if (hit[i]) hits[m++] = rays[i];
+        if (hit[i]) hits[m++] = &rays[i];
     }
     if (m == 0) return;
     const std::span<const SdfPrimitive> shapes = shapesForRays(t, hits, m, NEAR_HIT);
     const std::span<const SdfPrimitive> wider = shapesForRays(t, hits, m, ALONG_NORMAL);
     Vector3 q[kLanes];
-    for (int i = 0; i < m; ++i) q[i] = hits[i].at(hits[i].query);
+    for (int i = 0; i < m; ++i) q[i] = hits[i]->at(hits[i]->query);
     auto field = [&](Vector3 offset) {
         return sceneDistanceLanes(shapes, lanesOf(m, [&](int i) {
                                       return Vector3{q[i].x + offset.x, q[i].y + offset.y, q[i].z + offset.z};
@@ -270,6 +277,7 @@ ColorF paintFacialHair(ColorF col, const Appearance& look, Vector3 qs, uint32_t 
     const float region = smoothstep01(std::clamp(-(qs.y + 0.028f) / 0.02f, 0.0f, 1.0f)) *
                          smoothstep01(std::clamp((qs.z + 0.03f) / 0.04f, 0.0f, 1.0f));
     const bool moustache = std::fabs(qs.x) < 0.03f && qs.y > -0.048f && qs.y < -0.038f && qs.z > 0.075f;
+    if (region == 0.0f && !moustache) return col; // no weight: the colour stays as it is
     const float g = valueNoise3(scale(qs, 1400.0f));
     const ColorF hair = toColorF(look.hairColor);
     ColorF target;
@@ -371,6 +379,7 @@ void paintHeadTexture(const Appearance& look, std::span<const SdfPrimitive> head
             tile.head = head;
             tile.S = S;
             tile.tiled = true;
+            tile.perPiece = 1.0f / (kPieceLength * S);
             tile.theta0 = headTexelAngle(column0), tile.theta1 = headTexelAngle(column0 + kTile - 1);
             tile.y1 = headTexelHeight(row0, S), tile.y0 = headTexelHeight(row0 + kTile - 1, S);
             for (int row = row0; row < row0 + kTile; ++row)

@@ -29,17 +29,12 @@ inline Vector3 localOffset(const SdfPrimitive& prim, Vector3 p) {
             m.m2 * q.x + m.m6 * q.y + m.m10 * q.z + m.m14};
 }
 
-// The three divisions of each step in one lane instruction (the same IEEE
-// divisions as one at a time).
 FORCE_INLINE float ellipsoidDistance(const SdfPrimitive& prim, Vector3 p) {
     const Vector3 o = localOffset(prim, p);
-    const Lanes q = {o.x, o.y, o.z, 0.0f};
-    const Lanes r = {prim.radii.x, prim.radii.y, prim.radii.z, 1.0f};
-    const Lanes a = q / (r * r);
-    const float k1 = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
-    if (k1 < kTinyAxis) return -std::min({r[0], r[1], r[2]});
-    const Lanes b = q / r;
-    const float k0 = std::sqrt(b[0] * b[0] + b[1] * b[1] + b[2] * b[2]);
+    const Vector3 i2 = prim.inverseRadiiSquared, i1 = prim.inverseRadii;
+    const float k1 = length({o.x * i2.x, o.y * i2.y, o.z * i2.z});
+    if (k1 < kTinyAxis) return -std::min({prim.radii.x, prim.radii.y, prim.radii.z});
+    const float k0 = length({o.x * i1.x, o.y * i1.y, o.z * i1.z});
     return k0 * (k0 - 1.0f) / k1;
 }
 
@@ -120,6 +115,8 @@ SdfPrimitive makeEllipsoid(Vector3 centre, Vector3 radii, float blend, uint32_t 
     SdfPrimitive prim = basePrimitive(SdfKind::Ellipsoid, blend, material);
     prim.centre = centre;
     prim.radii = radii;
+    prim.inverseRadii = {1.0f / radii.x, 1.0f / radii.y, 1.0f / radii.z};
+    prim.inverseRadiiSquared = {1.0f / (radii.x * radii.x), 1.0f / (radii.y * radii.y), 1.0f / (radii.z * radii.z)};
     prim.boundCentre = centre;
     prim.boundRadius = std::max({radii.x, radii.y, radii.z});
     return prim;

@@ -31,6 +31,10 @@ struct SdfPrimitive {
     uint32_t material = 0;
     Vector3 boundCentre = {0, 0, 0}; // a sphere holding the whole shape
     float boundRadius = 0.0f;
+    // 1 / radii and 1 / radii^2 of an ellipsoid, made by its makers: the
+    // distance multiplies by them instead of dividing by the radii.
+    Vector3 inverseRadii = {0, 0, 0};
+    Vector3 inverseRadiiSquared = {0, 0, 0};
     // A lower bound of the shape's distance wherever its list is evaluated;
     // only box culling (sdf_culling.h) sets it. A shape at least this far
     // away cannot change the running distance, so it is skipped like one

@@ -20,9 +20,9 @@ FORCE_INLINE LanePoints localOffset(const SdfPrimitive& prim, const LanePoints& 
 
 FORCE_INLINE Lanes ellipsoidLanes(const SdfPrimitive& prim, const LanePoints& p) {
     const LanePoints q = localOffset(prim, p);
-    const Vector3 r = prim.radii;
-    const Lanes k1 = laneLength(q.x / (r.x * r.x), q.y / (r.y * r.y), q.z / (r.z * r.z));
-    const Lanes k0 = laneLength(q.x / r.x, q.y / r.y, q.z / r.z);
+    const Vector3 r = prim.radii, i2 = prim.inverseRadiiSquared, i1 = prim.inverseRadii;
+    const Lanes k1 = laneLength(q.x * i2.x, q.y * i2.y, q.z * i2.z);
+    const Lanes k0 = laneLength(q.x * i1.x, q.y * i1.y, q.z * i1.z);
     return select(k1 < kTinyAxis, splat(-std::min({r.x, r.y, r.z})), k0 * (k0 - 1.0f) / k1);
 }
 
@@ -44,11 +44,21 @@ FORCE_INLINE Lanes capsuleLanes(const SdfPrimitive& prim, const LanePoints& p) {
     return laneLength(pa.x - ba.x * t, pa.y - ba.y * t, pa.z - ba.z * t) - (prim.r0 + (prim.r1 - prim.r0) * t);
 }
 
-// Lanes where c = |boundCentre - p| - boundRadius exceeds t.
-LaneMask beyond(const SdfPrimitive& prim, const LanePoints& p, Lanes t) {
-    const Lanes c = laneLength(prim.boundCentre.x - p.x, prim.boundCentre.y - p.y, prim.boundCentre.z - p.z) -
-                    prim.boundRadius;
-    return c > t;
+// Lanes where c = |boundCentre - p| - boundRadius exceeds t. As in the
+// one-point kernel, lanes whose squared distances differ by a wide margin
+// are settled without the square root (the margin dwarfs float rounding, so
+// the answer is the one the rounded c gives); the rest take the root.
+FORCE_INLINE LaneMask beyond(const SdfPrimitive& prim, const LanePoints& p, Lanes t) {
+    const Lanes dx = prim.boundCentre.x - p.x, dy = prim.boundCentre.y - p.y, dz = prim.boundCentre.z - p.z;
+    const Lanes d2 = dx * dx + dy * dy + dz * dz;
+    const Lanes reach = t + prim.boundRadius;
+    const LaneMask clear = reach > 0.05f * laneAbs(t);
+    const Lanes r2 = reach * reach;
+    const LaneMask far = clear & (d2 > r2 * (1.0f + 1e-5f));
+    const LaneMask settled = far | (clear & (d2 < r2 * (1.0f - 1e-5f)));
+    if (allLanes(settled)) return far;
+    const LaneMask exact = (laneSqrt(d2) - prim.boundRadius) > t;
+    return selectMask(settled, far, exact);
 }
 
 FORCE_INLINE Lanes distanceLanes(const SdfPrimitive& prim, const LanePoints& p) {
@@ -64,17 +74,20 @@ FORCE_INLINE Lanes distanceLanes(const SdfPrimitive& prim, const LanePoints& p) 
 
 Lanes primitiveDistanceLanes(const SdfPrimitive& prim, const LanePoints& p) { return distanceLanes(prim, p); }
 
-Lanes sceneDistanceLanes(std::span<const SdfPrimitive> prims, const LanePoints& p, LaneMask* materialOut) {
+Lanes sceneDistanceLanes(std::span<const SdfPrimitive> prims, const LanePoints& p, LaneMask* materialOut,
+                         size_t prefix, Lanes* prefixOut) {
     Lanes d = splat(kSdfFar);
     LaneMask material = {0, 0, 0, 0};
-    for (const SdfPrimitive& prim : prims) {
+    for (size_t i = 0; i < prims.size(); ++i) {
+        if (i == prefix && prefixOut) *prefixOut = d;
+        const SdfPrimitive& prim = prims[i];
         const float k = prim.blend;
         const LaneMask id = {(int32_t)prim.material, (int32_t)prim.material, (int32_t)prim.material,
                              (int32_t)prim.material};
         switch (prim.op) {
         case SdfOp::Union: {
-            const LaneMask skip = (prim.floor > d + kFloorMargin) | beyond(prim, p, d);
-            if (allLanes(skip)) break;
+            LaneMask skip = prim.floor > d + kFloorMargin;
+            if (allLanes(skip) || allLanes(skip |= beyond(prim, p, d))) break;
             const Lanes e = distanceLanes(prim, p);
             const LaneMask nearer = ~skip & (e < d);
             d = select(nearer, e, d);
@@ -82,21 +95,22 @@ Lanes sceneDistanceLanes(std::span<const SdfPrimitive> prims, const LanePoints& 
             break;
         }
         case SdfOp::SmoothUnion: {
-            const LaneMask skip = (prim.floor > d + std::max(k, 0.0f) + kFloorMargin) | beyond(prim, p, d + k);
-            if (allLanes(skip)) break;
+            LaneMask skip = prim.floor > d + std::max(k, 0.0f) + kFloorMargin;
+            if (allLanes(skip) || allLanes(skip |= beyond(prim, p, d + k))) break;
             const Lanes e = distanceLanes(prim, p);
             material = selectMask(~skip & (e < d), id, material);
             d = select(skip, d, laneSmoothMin(d, e, k));
             break;
         }
         case SdfOp::SmoothSubtract: {
-            const LaneMask skip = (prim.floor > std::max(k, 0.0f) - d + kFloorMargin) | beyond(prim, p, splat(k));
-            if (allLanes(skip)) break;
+            LaneMask skip = prim.floor > std::max(k, 0.0f) - d + kFloorMargin;
+            if (allLanes(skip) || allLanes(skip |= beyond(prim, p, splat(k)))) break;
             d = select(skip, d, -laneSmoothMin(distanceLanes(prim, p), -d, k));
             break;
         }
         }
     }
+    if (prefix >= prims.size() && prefixOut) *prefixOut = d;
     if (materialOut) *materialOut = material;
     return d;
 }

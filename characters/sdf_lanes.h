@@ -11,8 +11,11 @@
 #include "characters/sdf_kernel.h"
 
 Lanes primitiveDistanceLanes(const SdfPrimitive& prim, const LanePoints& p);
-// materialOut (may be null) receives each lane's material.
-Lanes sceneDistanceLanes(std::span<const SdfPrimitive> prims, const LanePoints& p, LaneMask* materialOut = nullptr);
+// materialOut (may be null) receives each lane's material. When prefixOut is
+// given it receives the distance to the first `prefix` shapes alone (the
+// running distance at that point of the list).
+Lanes sceneDistanceLanes(std::span<const SdfPrimitive> prims, const LanePoints& p, LaneMask* materialOut = nullptr,
+                         size_t prefix = 0, Lanes* prefixOut = nullptr);
 
 // A field at n points per call: out[i] = field(points[i]).
 using SdfBatchField = std::function<void(const Vector3* points, float* out, size_t n)>;

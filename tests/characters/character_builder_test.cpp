@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -287,6 +288,33 @@ TEST(CharacterThreads, WorkerBuildsAreIdenticalToMainThreadBuilds) {
     // No threads for no characters.
     std::vector<std::thread> none = startCharacterBuilders(nullptr, nullptr, 0, nullptr);
     EXPECT_TRUE(none.empty());
+}
+
+TEST(BodyField, NarrowedLanesGiveTheWholeFieldBitForBit) {
+    initTeams();
+    CharacterModel m;
+    applyAppearance(m, rosterLook(3));
+    Skeleton bind;
+    poseSkeleton(bind, &m, bindPose(), {0, 0, 0}, 0.0f, false);
+    const BodyShapes shapes = makeBodyShapes(m, bind);
+    Vector3 lo, hi;
+    bodyBox(bind, shapes.s, lo, hi);
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<float> t(0, 1);
+    for (int b = 0; b < 300; ++b) {
+        const Vector3 c = {lo.x + (hi.x - lo.x) * t(rng), lo.y + (hi.y - lo.y) * t(rng), lo.z + (hi.z - lo.z) * t(rng)};
+        const SdfBox box = {c, {c.x + 0.05f, c.y + 0.05f, c.z + 0.05f}};
+        const BodyShapes local = narrowBodyShapes(shapes, box);
+        for (int i = 0; i < 8; ++i) {
+            Vector3 p[kLanes];
+            for (Vector3& q : p) q = {c.x + 0.05f * t(rng), c.y + 0.05f * t(rng), c.z + 0.05f * t(rng)};
+            const Lanes d = bodyDistanceLanes(local, toLanes(p, kLanes));
+            for (int k = 0; k < kLanes; ++k) {
+                const float whole = bodyDistance(shapes, p[k]);
+                ASSERT_EQ(std::memcmp(&d[k], &whole, 4), 0) << "box " << b;
+            }
+        }
+    }
 }
 
 TEST(BodyBox, SpansTheJointsWithMarginsAndTwoSpareCells) {

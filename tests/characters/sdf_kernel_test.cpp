@@ -188,6 +188,48 @@ std::vector<SdfPrimitive> mixedList(uint32_t seed) {
     return list;
 }
 
+// The list walk as written: the bounding-sphere distance taken with its
+// square root before every shape.
+float plainSceneDistance(const std::vector<SdfPrimitive>& prims, Vector3 p, uint32_t& material) {
+    float d = kSdfFar;
+    material = 0;
+    for (const SdfPrimitive& prim : prims) {
+        const float c = Vector3Length(Vector3Subtract(prim.boundCentre, p)) - prim.boundRadius;
+        const float k = prim.blend;
+        if (prim.op == SdfOp::Union && !(c > d)) {
+            const float e = primitiveDistance(prim, p);
+            if (e < d) d = e, material = prim.material;
+        } else if (prim.op == SdfOp::SmoothUnion && !(c > d + k)) {
+            const float e = primitiveDistance(prim, p);
+            if (e < d) material = prim.material;
+            d = smoothMin(d, e, k);
+        } else if (prim.op == SdfOp::SmoothSubtract && !(c > k)) {
+            d = -smoothMin(primitiveDistance(prim, p), -d, k);
+        }
+    }
+    return d;
+}
+
+TEST(SdfFastPaths, BoundTestShortcutsMatchTheRootedTest) {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> u(-0.6f, 0.6f);
+    for (uint32_t seed = 5; seed <= 8; ++seed) {
+        const std::vector<SdfPrimitive> list = mixedList(seed);
+        for (int i = 0; i < 5000; ++i) {
+            // Points anywhere, and points right on a bounding sphere.
+            Vector3 p = {u(rng), u(rng), u(rng)};
+            if (i % 2) {
+                const SdfPrimitive& s = list[i % list.size()];
+                const Vector3 dir = Vector3Normalize(p);
+                p = Vector3Add(s.boundCentre, Vector3Scale(dir, s.boundRadius + u(rng) * 1e-4f));
+            }
+            uint32_t m1 = 0, m2 = 0;
+            ASSERT_EQ(bits(sceneDistance(list, p, &m1)), bits(plainSceneDistance(list, p, m2)));
+            ASSERT_EQ(m1, m2);
+        }
+    }
+}
+
 TEST(SdfFastPaths, LanesGiveTheOnePointValuesBitForBit) {
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> u(-0.45f, 0.45f);
