@@ -15,7 +15,9 @@ void buildCharacter(CharacterModel& model, const Appearance& look) {
     buildBody(model, bind);
     buildHead(model);
     for (int side = 0; side < 2; ++side) buildHand(model, side);
-    for (int side = 0; side < 2; ++side) buildShoe(model, side);
+    // Both shoes have the same shape and colours, so the second is the first.
+    buildShoe(model, 0);
+    model.shoe[1] = model.shoe[0];
 }
 
 std::vector<std::thread> startCharacterBuilders(CharacterModel* models, const Appearance* looks, int n,

@@ -1,5 +1,5 @@
-// Grouping by cubes: the points are sorted by their cube, then each run of
-// one cube is a group.
+// Grouping by cubes: the points are counted into the cubes of a grid over
+// their bounds, then each occupied cube is a group.
 #include "characters/field_sampling.h"
 
 #include <algorithm>
@@ -7,31 +7,43 @@
 
 void forEachPointGroup(std::span<const Vector3> points, float bucket,
                        const std::function<void(const SdfBox& box, std::span<const uint32_t> indices)>& visit) {
-    if (points.empty()) return;
-    Vector3 lo = points[0];
-    for (const Vector3& p : points) lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+    if (points.empty() || !(bucket > 0.0f)) return;
+    Vector3 lo = points[0], hi = points[0];
+    for (const Vector3& p : points) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+    }
+    auto cells = [&](float extent) { return (size_t)std::min(std::floor(extent / bucket), 65535.0f) + 1; };
+    size_t nx = cells(hi.x - lo.x), ny = cells(hi.y - lo.y), nz = cells(hi.z - lo.z);
+    // Widely spread points get coarser cubes, so the grid stays small.
+    while (nx * ny * nz > 4 * points.size() + 4096) {
+        bucket *= 2.0f;
+        nx = cells(hi.x - lo.x), ny = cells(hi.y - lo.y), nz = cells(hi.z - lo.z);
+    }
     auto cube = [&](const Vector3& p) {
-        const uint64_t x = (uint64_t)std::max(0.0f, std::floor((p.x - lo.x) / bucket)) & 0x1FFFFF;
-        const uint64_t y = (uint64_t)std::max(0.0f, std::floor((p.y - lo.y) / bucket)) & 0x1FFFFF;
-        const uint64_t z = (uint64_t)std::max(0.0f, std::floor((p.z - lo.z) / bucket)) & 0x1FFFFF;
-        return z << 42 | y << 21 | x;
+        auto at = [&](float v, float from, size_t n) {
+            return std::min((size_t)std::max(0.0f, std::floor((v - from) / bucket)), n - 1);
+        };
+        return (at(p.z, lo.z, nz) * ny + at(p.y, lo.y, ny)) * nx + at(p.x, lo.x, nx);
     };
-    std::vector<std::pair<uint64_t, uint32_t>> keyed(points.size());
-    for (size_t i = 0; i < points.size(); ++i) keyed[i] = {cube(points[i]), (uint32_t)i};
-    std::sort(keyed.begin(), keyed.end());
-    std::vector<uint32_t> group;
-    for (size_t i = 0; i < keyed.size();) {
-        group.clear();
-        SdfBox box = {points[keyed[i].second], points[keyed[i].second]};
-        size_t j = i;
-        for (; j < keyed.size() && keyed[j].first == keyed[i].first; ++j) {
-            const Vector3 p = points[keyed[j].second];
+    // Counting sort by cube: groups in cube order, indices ascending within.
+    std::vector<uint32_t> key(points.size());
+    std::vector<uint32_t> start(nx * ny * nz + 1, 0);
+    for (size_t i = 0; i < points.size(); ++i) ++start[(key[i] = (uint32_t)cube(points[i])) + 1];
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    std::vector<uint32_t> order(points.size());
+    std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+    for (size_t i = 0; i < points.size(); ++i) order[fill[key[i]]++] = (uint32_t)i;
+    for (size_t c = 0; c + 1 < start.size(); ++c) {
+        if (start[c] == start[c + 1]) continue;
+        const std::span<const uint32_t> group(&order[start[c]], start[c + 1] - start[c]);
+        SdfBox box = {points[group[0]], points[group[0]]};
+        for (uint32_t i : group) {
+            const Vector3 p = points[i];
             box.lo = {std::min(box.lo.x, p.x), std::min(box.lo.y, p.y), std::min(box.lo.z, p.z)};
             box.hi = {std::max(box.hi.x, p.x), std::max(box.hi.y, p.y), std::max(box.hi.z, p.z)};
-            group.push_back(keyed[j].second);
         }
         visit(box, group);
-        i = j;
     }
 }
 

@@ -119,34 +119,40 @@ float floatBelow(double v) {
     return (double)f <= v ? f : std::nextafter(f, -kSdfFar);
 }
 
+// True when the shape's bounding sphere lies farther than `threshold` from
+// every point of the box (cmin > threshold), without a square root.
+bool sphereBeyond(const SdfPrimitive& prim, const SdfBox& b, double threshold) {
+    const double reach = threshold + prim.boundRadius + 2.0 * kMargin;
+    if (reach < 0.0) return true;
+    const Vector3 c = prim.boundCentre;
+    const double nx = std::max({(double)b.lo.x - c.x, 0.0, (double)c.x - b.hi.x});
+    const double ny = std::max({(double)b.lo.y - c.y, 0.0, (double)c.y - b.hi.y});
+    const double nz = std::max({(double)b.lo.z - c.z, 0.0, (double)c.z - b.hi.z});
+    return nx * nx + ny * ny + nz * nz > reach * reach;
+}
+
 void cullPrimitives(std::span<const SdfPrimitive> prims, const SdfBox& box, std::vector<SdfPrimitive>& out) {
+    out.reserve(out.size() + prims.size());
     double upper = kSdfFar; // the running distance never exceeds this inside the box
     for (const SdfPrimitive& prim : prims) {
-        const Range c = boxDistances(prim.boundCentre, box);
-        const double cmin = c.lo - prim.boundRadius - kMargin;
-        const double cmax = c.hi - prim.boundRadius + kMargin;
         const double k = prim.blend;
-        Range e;
+        double threshold; // the shape is skipped wherever c exceeds it
         switch (prim.op) {
-        case SdfOp::Union:
-            if (cmin > upper + kMargin) continue;
-            e = distanceBounds(prim, box);
-            // Evaluated: min(d, e); skipped: d < c.
-            upper = std::min(upper, std::max(e.hi, cmax));
-            break;
-        case SdfOp::SmoothUnion:
-            if (cmin > upper + k + kMargin) continue;
-            e = distanceBounds(prim, box);
-            // Evaluated: smin(d, e) <= min(d, e); skipped: d < c - k.
-            upper = std::min(upper, std::max(e.hi, cmax - k));
-            break;
-        case SdfOp::SmoothSubtract:
-            if (cmin > k + kMargin) continue;
-            e = distanceBounds(prim, box);
+        case SdfOp::Union: threshold = upper; break;
+        case SdfOp::SmoothUnion: threshold = upper + k; break;
+        case SdfOp::SmoothSubtract: threshold = k; break;
+        default: continue; // ignored by sceneDistance as well
+        }
+        if (sphereBeyond(prim, box, threshold)) continue;
+        const double cmax = boxDistances(prim.boundCentre, box).hi - prim.boundRadius + kMargin;
+        const Range e = distanceBounds(prim, box);
+        if (prim.op == SdfOp::SmoothSubtract) {
             // -smin(e, -d) <= max(-e, d) + k / 4.
             upper = std::max(upper, -e.lo) + std::max(k, 0.0) / 4.0 + kMargin;
-            break;
-        default: continue; // ignored by sceneDistance as well
+        } else {
+            // Evaluated: min(d, e) (smin is below it); skipped: d < c (- k).
+            const double skipped = prim.op == SdfOp::Union ? cmax : cmax - k;
+            upper = std::min(upper, std::max(e.hi, skipped));
         }
         out.push_back(prim);
         out.back().floor = floatBelow(e.lo);

@@ -285,6 +285,11 @@ TEST(CharacterThreads, WorkerBuildsAreIdenticalToMainThreadBuilds) {
         EXPECT_EQ(std::memcmp(a.inverseBind, b.inverseBind, sizeof a.inverseBind), 0);
         EXPECT_EQ(a.hasHair, b.hasHair);
     }
+    // The second shoe, built on its own, is the first one.
+    CharacterModel shoes;
+    applyAppearance(shoes, looks[0]);
+    buildShoe(shoes, 1);
+    EXPECT_TRUE(sameMeshData(shoes.shoe[1], built[2].shoe[1]));
     // No threads for no characters.
     std::vector<std::thread> none = startCharacterBuilders(nullptr, nullptr, 0, nullptr);
     EXPECT_TRUE(none.empty());
