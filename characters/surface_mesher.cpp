@@ -43,9 +43,11 @@ inline uint64_t word(const uint8_t* bytes) {
 }
 constexpr uint64_t kAllInside = 0x0101010101010101ull;
 
+constexpr float kMostCells = 65536.0f; // per axis; beyond it (or not finite) the box meshes to nothing
+
 int cellsAlong(float lo, float hi, float cell) {
     const float c = std::ceil((hi - lo) / cell);
-    return c >= 1.0f ? (int)c : 0;
+    return c >= 1.0f && c <= kMostCells ? (int)c : 0;
 }
 
 // The field for a box of points: the narrowed one when there is a narrowing.
