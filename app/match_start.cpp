@@ -1,20 +1,51 @@
 #include "app/match_start.h"
 
+#include <cstdio>
+#include <utility>
+
+#include "app/match_frame.h"
 #include "app/run_flags.h"
 #include "app/settings.h"
 #include "audio/audio.h"
 #include "characters/character_model.h"
 #include "render/arena.h"
 #include "sim/match_state.h"
+#include "ui/frontend.h"
 
 int squadTeam = 0;
 int squadPlayer = 0;
 int squadOpponent = 1;
+int appliedHomeTeam = -1;
 
 namespace {
 constexpr int kMatchMusic = 2;
 constexpr uint32_t kOfflineSeed = 1; // every offline match starts from the same seed
+constexpr int kDarkColourSum = 150;   // r + g + b below this does not read as a hoop colour
+constexpr float kDarkFallbackShade = 0.8f;
 } // namespace
+
+HomeTeamLook homeTeamLook(const Team roster[kRosterTeams], int team) {
+    HomeTeamLook look;
+    for (int i = 0; i < kRosterTeams; ++i) {
+        look.bannerColors[i] = roster[i].primary;
+        look.bannerNames[i] = roster[i].name;
+    }
+    std::swap(look.bannerColors[0], look.bannerColors[team]);
+    std::swap(look.bannerNames[0], look.bannerNames[team]);
+    const Team& home = roster[team];
+    const Color p = home.primary, sec = home.secondary;
+    look.hoopColor = p.r + p.g + p.b < kDarkColourSum ? scaleRgb(sec, kDarkFallbackShade) : p;
+    look.secondColor = sec;
+    std::snprintf(look.courtText, sizeof look.courtText, "%s %s", home.city, home.name);
+    return look;
+}
+
+void applyHomeTeam(int team) {
+    if (team < 0 || team >= kRosterTeams) return;
+    const HomeTeamLook look = homeTeamLook(teams, team);
+    buildArena(arena, look.hoopColor, look.secondColor, look.courtText, look.bannerColors, look.bannerNames);
+    appliedHomeTeam = team;
+}
 
 int matchTargetScore() {
     if (targetScoreOverride >= 1) return targetScoreOverride;
@@ -24,6 +55,7 @@ int matchTargetScore() {
 }
 
 void startMatch() {
+    if (squadTeam != appliedHomeTeam) applyHomeTeam(squadTeam);
     const CharacterModel* models[4] = {&characterModels[2 * squadTeam], &characterModels[2 * squadTeam + 1],
                                        &characterModels[2 * squadOpponent],
                                        &characterModels[2 * squadOpponent + 1]};
@@ -31,5 +63,7 @@ void startMatch() {
     matchState = MatchState{};
     initMatchState(matchState, squadTeam, squadOpponent, local, models, &arena, matchTargetScore(), kOfflineSeed);
     matchState.autopilot = autopilot;
+    pauseOpen = controlsOpen = false;
     playMusicTrack(kMatchMusic);
+    changeScreen(SCREEN_IN_GAME);
 }

@@ -1,9 +1,30 @@
-// Starting an offline match from the squad choices and the settings.
+// Starting an offline match from the squad choices and the settings, and
+// dressing the arena in the home team's colours.
 #pragma once
+#include <raylib.h>
 
-extern int squadTeam;     // home roster team 0..3
-extern int squadPlayer;   // the home player (0..1) the user controls
-extern int squadOpponent; // away roster team 0..3
+#include "sim/match_state.h"
+
+extern int squadTeam;       // home roster team 0..3
+extern int squadPlayer;     // the home player (0..1) the user controls
+extern int squadOpponent;   // away roster team 0..3
+extern int appliedHomeTeam; // the roster team the arena was last built for; -1 before the first build
+
+// What the arena is built with for a home team: its hoop colour (the primary,
+// or the secondary darkened to 80 % when the primary is too dark to read),
+// its secondary colour, "CITY NAME" for the court, and the four teams'
+// colours and names for the banners with the home team's first.
+struct HomeTeamLook {
+    Color hoopColor = {0, 0, 0, 0};
+    Color secondColor = {0, 0, 0, 0};
+    char courtText[64] = {};
+    Color bannerColors[kRosterTeams] = {};
+    const char* bannerNames[kRosterTeams] = {};
+};
+HomeTeamLook homeTeamLook(const Team roster[kRosterTeams], int team);
+
+// Rebuilds the arena for roster team 0..3 (other values are ignored).
+void applyHomeTeam(int team);
 
 // Target score: the "--target" override when >= 1, else 11, 15 or 21 from the setting.
 int matchTargetScore();

@@ -27,6 +27,9 @@ constexpr const char* kSettingsFileName = "korvalo_settings.cfg";
 
 extern Settings settings;
 extern Settings savedSettings; // the user's own values while an online match runs
+extern std::string settingsPath; // where the program keeps its settings file
+// The options menu's mouse-sensitivity row (0..9); mouseSens is this plus one.
+extern int mouseSensIndex;
 
 void readSettings(Settings& s, const std::string& path);
 // Writes the whole file to a temporary beside it and renames it over, so an
@@ -34,3 +37,6 @@ void readSettings(Settings& s, const std::string& path);
 bool saveSettings(const Settings& s, const std::string& path);
 // The exact text saveSettings writes.
 std::string formatSettings(const Settings& s);
+// Takes the edited options into effect (sensitivity, render quality, window
+// mode) and saves them to settingsPath.
+void applySettings();

@@ -1,10 +1,18 @@
 // Audio playback: the one play call for bank sounds, music switching, the
 // crowd level, and the per-frame update. Every call is silent when the audio
-// device did not open, and playSfx is silent while the netcode re-simulates.
+// device did not open, and nothing reaches the device while the netcode
+// re-simulates.
 #pragma once
 
 using SoundId = int;
 constexpr int kSoundCount = 27;
+constexpr SoundId kFirstEmoteSound = 19;
+constexpr int kEmoteSoundCount = 8;
+
+// Sound id of emote 0..7, or -1 (which plays nothing) for any other index.
+inline SoundId emoteSoundId(int emote) {
+    return emote >= 0 && emote < kEmoteSoundCount ? kFirstEmoteSound + emote : -1;
+}
 
 // Set by the rollback netcode while it re-simulates ticks.
 extern bool resimulating;

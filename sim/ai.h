@@ -4,3 +4,5 @@
 
 void aiThink(MatchState& state, Player& player, float dt);
 void aiAwareness(MatchState& state, float dt);
+// How well a defender standing at defender covers the ball handler, 0..1.
+float coverageScore(const MatchState& state, Vector3 defender, const Player& handler);

@@ -163,7 +163,8 @@ struct CameraMotion {
     Vector3 eye = {0, 0, 0}; // smoothed eye point
     float eyeYVel = 0;       // velocity of the eye height spring
     CameraSpring height, pitch, yaw, roll;
-    Vector3 accel = {0, 0, 0}; // smoothed acceleration of the local player
+    Vector3 accel = {0, 0, 0};   // smoothed acceleration of the local player
+    Vector3 lastVel = {0, 0, 0}; // his velocity in the previous frame
     float leanPitch = 0, leanRoll = 0;
     float bob = 0;
     float trauma = 0;
@@ -172,7 +173,7 @@ struct CameraMotion {
     float pendingTrauma = 0;
     Vector3 pendingKick = {0, 0, 0};
     Vector3 pushOut = {0, 0, 0};
-    Vector3 shake = {0, 0, 0};
+    Vector3 shake = {0, 0, 0}; // shake offset of the chase camera
 };
 
 struct MatchState {

@@ -2,10 +2,10 @@
 # One-time (and idempotent) machine set-up for building Korvalo on Debian.
 #
 # Installs the Debian packages the build and the tests need when they are
-# missing, then builds GLFW 3.4 and raylib 6.0 from Debian's own source
-# packages into a cached prefix outside the work tree. The machine's own apt
-# lists are never touched: the source packages come through a private apt
-# configuration under the cache folder.
+# missing and the party server's npm packages, then builds GLFW 3.4 and
+# raylib 6.0 from Debian's own source packages into a cached prefix outside
+# the work tree. The machine's own apt lists are never touched: the source
+# packages come through a private apt configuration under the cache folder.
 #
 # Prints the dependency prefix on its last line. Quick when all is present.
 set -euo pipefail
@@ -17,8 +17,10 @@ PREFIX="$CACHE_ROOT/raylib-$RAYLIB_VERSION-glfw-$GLFW_VERSION"
 APT_PACKAGES=(build-essential cmake pkg-config dpkg-dev ca-certificates
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxi-dev libxext-dev
     libgl-dev libgl1-mesa-dri xvfb xauth xdotool libgtest-dev libgmock-dev
-    libbenchmark-dev libssl-dev libasound2 libasound2-plugins nodejs npm
+    libbenchmark-dev libssl-dev openssl libasound2 libasound2-plugins nodejs npm
     python3-fonttools python3-brotli clang)
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 log() { echo "setup: $*" >&2; }
 
@@ -95,6 +97,46 @@ build_deps() {
     touch "$PREFIX/.complete"
 }
 
+# The two font files beside the program: Anton and Fira Sans Bold from the
+# npm registry, their Latin WOFF files turned into TrueType with fontTools.
+install_fonts() {
+    local src="$ROOT/tools/fonts" out="$PREFIX/share/korvalo-fonts"
+    local key; key=$(cat "$src/package-lock.json" | sha256sum | cut -c1-16)
+    [ -f "$out/.key" ] && [ "$(cat "$out/.key")" = "$key" ] && return 0
+    log "installing the fonts"
+    local work="$CACHE_ROOT/fonts-work"
+    rm -rf "$work" && mkdir -p "$work" && cp "$src/package.json" "$src/package-lock.json" "$work/"
+    (cd "$work" && npm ci --no-audit --no-fund --silent >&2)
+    rm -rf "$out" && mkdir -p "$out"
+    local m="$work/node_modules/@fontsource"
+    /usr/bin/python3 - "$m" "$out" <<'PY'
+import sys
+from fontTools.ttLib import TTFont
+mods, out = sys.argv[1], sys.argv[2]
+for src, dst in (("anton/files/anton-latin-400-normal.woff", "Anton-Regular.ttf"),
+                 ("fira-sans/files/fira-sans-latin-700-normal.woff", "FiraSans-Bold.ttf")):
+    font = TTFont(f"{mods}/{src}")
+    font.flavor = None
+    font.save(f"{out}/{dst}")
+PY
+    cp "$m/anton/LICENSE" "$out/Anton-OFL.txt"
+    cp "$m/fira-sans/LICENSE" "$out/FiraSans-OFL.txt"
+    echo "$key" > "$out/.key"
+    rm -rf "$work"
+}
+
+# The party server that the network tests start: its npm packages, pinned by
+# its lock file, installed again only when the lock file is newer than them.
+install_party_server() {
+    local dir; dir="$(cd "$(dirname "$0")" && pwd)/party-server"
+    local installed="$dir/node_modules/.package-lock.json"
+    if [ -f "$installed" ] && [ ! "$dir/package-lock.json" -nt "$installed" ]; then return 0; fi
+    log "installing the party server's npm packages"
+    (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error) >&2
+}
+
 install_packages
+install_party_server
 build_deps
+install_fonts
 echo "$PREFIX"

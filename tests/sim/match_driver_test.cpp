@@ -183,3 +183,51 @@ TEST_F(DriverTest, DeadBallCallOnlyInLivePlay) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DriverTest, APressOnAFrameWithoutATickStillReachesTheMatch) {
+    goLiveWithBallHeldBy(0);
+    s.localIndex = 0;
+    s.humanMask = 1;
+    s.players[0].pos = {0, 0, 6.5f};
+    s.slowMotion = 1.0f;
+    s.accumulator = 0;
+    PlayerInput press;
+    press.shootPressed = press.shootDown = 1;
+    const float clock = s.clock;
+    updateMatch(s, 1.0f / 60.0f, press); // 0.0075 s of slow motion: no tick
+    EXPECT_EQ(s.clock, clock);
+    EXPECT_EQ(s.players[0].action, ACT_JUMP_SHOT);
+}
+
+TEST_F(DriverTest, WithoutAPressAFrameWithoutATickChangesNothing) {
+    goLiveWithBallHeldBy(0);
+    s.localIndex = 0;
+    s.humanMask = 1;
+    s.slowMotion = 1.0f;
+    PlayerInput held;
+    held.shootDown = 1;
+    updateMatch(s, 1.0f / 60.0f, held);
+    EXPECT_EQ(s.players[0].action, ACT_MOVE);
+}
+
+TEST_F(DriverTest, ACallForTheBallOnALongFrameIsAnsweredWithOnePass) {
+    // The holder's team-mate calls for the ball on a frame of six ticks.
+    goLiveWithBallHeldBy(0);
+    s.localIndex = 1;
+    s.humanMask = 0b0011;
+    s.players[0].pos = {-2, 0, 7};
+    s.players[1].pos = {2, 0, 7};
+    PlayerInput call;
+    call.rightMousePressed = 1;
+    updateMatch(s, 0.05f, call);
+    EXPECT_EQ(s.ball.phase, BALL_PASS);
+    EXPECT_EQ(s.ball.passFrom, 0);
+    EXPECT_EQ(s.ball.passTo, 1);
+    // The next frames carry no press: the ball arrives and stays with him.
+    for (int i = 0; i < 60 && s.ball.phase == BALL_PASS; ++i) updateMatch(s, 1.0f / 60.0f, PlayerInput{});
+    EXPECT_EQ(s.ball.holder, 1);
+}
+
+} // namespace

@@ -1,0 +1,161 @@
+#include "app/startup.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+#include <vector>
+#include <raylib.h>
+
+#include "app/anim_clock.h"
+#include "app/match_frame.h"
+#include "app/match_start.h"
+#include "app/program_random.h"
+#include "app/run_flags.h"
+#include "app/settings.h"
+#include "audio/audio.h"
+#include "characters/character_model.h"
+#include "characters/shared_meshes.h"
+#include "render/renderer.h"
+#include "sim/match_state.h"
+#include "ui/fonts.h"
+#include "ui/frontend.h"
+
+namespace {
+
+constexpr int kWindowWidth = 1280;
+constexpr int kWindowHeight = 720;
+constexpr int kMinWindowWidth = 640;
+constexpr int kMinWindowHeight = 360;
+constexpr int kDefaultFps = 60;
+constexpr const char* kWindowTitle = "KORVALO VANTERO";
+constexpr float kIntroFrameCap = 0.05f;
+constexpr float kSkipAfter = 0.3f;
+constexpr float kSkipLandsAt = kIntroLength - 0.6f;  // 4.4 s
+constexpr float kSkipWaitsFrom = kIntroLength - 1.0f; // 4.0 s
+constexpr int kMenuMusic = 1;
+constexpr const char* kIntroMessage = "GETTING THE ARENA READY...";
+
+// raylib's warnings go to standard error: standard output belongs to the
+// fixed-format lines of the test modes and the play-by-play.
+void logToStderr(int level, const char* text, va_list args) {
+    const char* tag = level >= LOG_ERROR ? "ERROR" : level == LOG_WARNING ? "WARNING" : "INFO";
+    std::fprintf(stderr, "%s: ", tag);
+    std::vfprintf(stderr, text, args);
+    std::fputc('\n', stderr);
+}
+
+void openWindow() {
+    unsigned flags = FLAG_WINDOW_RESIZABLE | FLAG_VSYNC_HINT | FLAG_WINDOW_HIGHDPI;
+    if (headlessRun) flags |= FLAG_WINDOW_HIDDEN | FLAG_WINDOW_UNFOCUSED;
+    SetConfigFlags(flags);
+    SetTraceLogCallback(logToStderr);
+    SetTraceLogLevel(LOG_WARNING);
+    InitWindow(kWindowWidth, kWindowHeight, kWindowTitle);
+    SetWindowMinSize(kMinWindowWidth, kMinWindowHeight);
+    SetExitKey(0);
+    SetTargetFPS(targetFps >= 1 ? targetFps : kDefaultFps);
+}
+
+void loadUserSettings() {
+    settingsPath = std::string(GetApplicationDirectory()) + kSettingsFileName;
+    readSettings(settings, settingsPath);
+    mouseSensIndex = settings.mouseSens - 1;
+    if (forceOneOnOne) settings.oneOnOne = 1;
+    if (forceFullCourt) settings.fullCourt = 1;
+    if (settings.fullscreen == 1 && !headlessRun) ToggleBorderlessWindowed();
+}
+
+void clearToBlack() {
+    BeginDrawing();
+    ClearBackground(BLACK);
+    EndDrawing();
+}
+
+// The builders: each thread writes only its own model and reads only its own
+// copy of the look; the count of finished builds is the one shared value.
+struct RosterBuild {
+    Appearance looks[kCharacterCount];
+    std::atomic<int> done{0};
+    std::vector<std::thread> threads;
+};
+
+RosterBuild rosterBuild;
+
+void startRosterBuilds() {
+    for (int t = 0; t < kRosterTeams; ++t)
+        for (int p = 0; p < 2; ++p) rosterBuild.looks[2 * t + p] = teams[t].players[p].look;
+    for (int k = 0; k < kCharacterCount; ++k) {
+        rosterBuild.threads.emplace_back([k] {
+            applyAppearance(characterModels[k], rosterBuild.looks[k]);
+            rosterBuild.done.fetch_add(1);
+        });
+    }
+}
+
+void joinRosterBuilds() {
+    for (std::thread& t : rosterBuild.threads) t.join();
+    rosterBuild.threads.clear();
+}
+
+bool skipInputThisFrame() {
+    return GetKeyPressed() != 0 || IsMouseButtonPressed(MOUSE_BUTTON_LEFT) ||
+           (IsGamepadAvailable(0) && IsGamepadButtonPressed(0, GAMEPAD_BUTTON_RIGHT_FACE_DOWN));
+}
+
+// Returns false when the window was closed during the intro.
+bool playIntro() {
+    IntroClock clock;
+    while (true) {
+        if (WindowShouldClose()) return false;
+        const float dt = std::fmin(GetFrameTime(), kIntroFrameCap);
+        animClock += dt;
+        updateAudio(dt);
+        if (advanceIntro(clock, dt, rosterBuild.done.load(), skipInputThisFrame())) return true;
+        drawLoadingScreen(kIntroMessage);
+    }
+}
+
+} // namespace
+
+bool advanceIntro(IntroClock& c, float dt, int buildsDone, bool skipInput) {
+    c.t += dt;
+    const bool built = buildsDone >= kCharacterCount;
+    if (skipInput && c.t > kSkipAfter) c.skipRequested = true;
+    if (c.skipRequested && c.t < kSkipLandsAt) c.t = built ? kSkipLandsAt : std::fmax(c.t, kSkipWaitsFrom);
+    return c.t >= kIntroLength && built;
+}
+
+bool startUp(const CommandLine& cmd) {
+    programSrand((uint32_t)std::time(nullptr));
+    openWindow();
+    loadUserSettings();
+    initRenderer(renderer);
+    loadFonts();
+    clearToBlack();
+    initSharedMeshes();
+    initTeams();
+    startRosterBuilds();
+    initAudio();
+    if (appliedHomeTeam != 0) applyHomeTeam(0);
+    const bool intro = !headlessRun || cmd.sceneName == "intro";
+    if (intro && !playIntro()) {
+        joinRosterBuilds();
+        shutdownAudio();
+        CloseWindow();
+        return false;
+    }
+    joinRosterBuilds();
+    playMusicTrack(kMenuMusic);
+    fadeAmount = 1.0f;
+    return true;
+}
+
+void shutDown(bool saveUserSettings) {
+    joinRosterBuilds();
+    if (saveUserSettings) saveSettings(settings, settingsPath);
+    shutdownAudio();
+    CloseWindow();
+}

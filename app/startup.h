@@ -1,0 +1,26 @@
+// Start-up and shutdown in their fixed order. The eight roster characters are
+// built on eight threads while the main thread synthesises the audio, builds
+// the arena and plays the intro; the threads are joined and the models
+// uploaded before any run mode starts.
+#pragma once
+#include "app/command_line.h"
+
+// Brings the program up to the point where a run mode can start. Returns
+// false when the window was closed during the intro: the program has then
+// already shut down (without saving) and main returns.
+bool startUp(const CommandLine& cmd);
+// Saves the settings when asked, closes the audio and the window.
+void shutDown(bool saveUserSettings);
+
+constexpr float kIntroLength = 5.0f;
+
+// The intro's clock: it runs at least kIntroLength seconds and until every
+// character is built; a skip (a key, a click or the gamepad's A after 0.3 s)
+// jumps toward the end without cutting the builds short.
+struct IntroClock {
+    float t = 0;
+    bool skipRequested = false;
+};
+// Advances the clock by dt; returns true when the intro is over (before the
+// frame is drawn). skipInput: the player asked to skip on this frame.
+bool advanceIntro(IntroClock& clock, float dt, int buildsDone, bool skipInput);

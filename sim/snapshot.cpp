@@ -1,0 +1,320 @@
+// Snapshot image and state hash. One field list (the visit functions below)
+// serves three passes: writing, checking an incoming image without touching
+// the state, and reading it into the state. The offsets in the list are the
+// wire format; every value is packed little-endian by hand, so the image does
+// not depend on how the compiler lays out MatchState.
+#include "sim/snapshot.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+
+#include "sim/court.h"
+#include "sim/match_state.h"
+
+namespace {
+
+constexpr size_t kBallBlock = 64;
+constexpr size_t kSecondCooldown = 192;
+constexpr size_t kPlayerBlocks = 196;
+constexpr size_t kPlayerBlockSize = 1536;
+static_assert(kPlayerBlocks + 4 * kPlayerBlockSize == kSnapshotSize);
+
+constexpr uint32_t kFnvOffset = 0x811C9DC5u;
+constexpr uint32_t kFnvPrime = 16777619u;
+
+// Allowed values of an int field; the writer and the reader ignore it.
+struct Range {
+    int32_t lo, hi;
+};
+constexpr Range kAnyInt = {INT32_MIN, INT32_MAX};
+constexpr Range kPlayerOrNone = {-1, 3};
+constexpr Range kSide = {0, 1};
+constexpr Range kSideOrNone = {-1, 1};
+constexpr Range kMatchPhases = {PHASE_OPENING, PHASE_OVER};
+constexpr Range kBallPhases = {BALL_HELD, BALL_DEAD};
+constexpr Range kActions = {ACT_MOVE, ACT_KNOCKED_DOWN};
+constexpr Range kShotValues = {2, 3};
+constexpr Range kMoveKinds = {0, 2};
+constexpr Range kDunkVariants = {0, 2};
+constexpr bool kNonZero = true;
+
+uint32_t getU32(const uint8_t* b, size_t at) {
+    return (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 | (uint32_t)b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
+}
+
+void putU32(uint8_t* b, size_t at, uint32_t v) {
+    b[at] = (uint8_t)v;
+    b[at + 1] = (uint8_t)(v >> 8);
+    b[at + 2] = (uint8_t)(v >> 16);
+    b[at + 3] = (uint8_t)(v >> 24);
+}
+
+struct Writer {
+    uint8_t* out;
+    void u32(size_t at, uint32_t v, bool = false) { putU32(out, at, v); }
+    void i32(size_t at, int32_t v, Range) { putU32(out, at, (uint32_t)v); }
+    void f32(size_t at, float v) { putU32(out, at, std::bit_cast<uint32_t>(v)); }
+    void flag(size_t at, uint8_t v) { out[at] = v ? 1 : 0; }
+};
+
+// Reads the image without storing anything; ok turns false on the first
+// value a sound state could never hold.
+struct Checker {
+    const uint8_t* in;
+    bool ok = true;
+    void u32(size_t at, uint32_t, bool nonZero = false) {
+        if (nonZero && getU32(in, at) == 0) ok = false;
+    }
+    void i32(size_t at, int32_t, Range r) {
+        const int32_t v = (int32_t)getU32(in, at);
+        if (v < r.lo || v > r.hi) ok = false;
+    }
+    void f32(size_t at, float) {
+        if (!std::isfinite(std::bit_cast<float>(getU32(in, at)))) ok = false;
+    }
+    void flag(size_t, uint8_t) {}
+};
+
+struct Reader {
+    const uint8_t* in;
+    void u32(size_t at, uint32_t& v, bool = false) { v = getU32(in, at); }
+    void i32(size_t at, int32_t& v, Range) { v = (int32_t)getU32(in, at); }
+    void f32(size_t at, float& v) { v = std::bit_cast<float>(getU32(in, at)); }
+    void flag(size_t at, uint8_t& v) { v = in[at] != 0; }
+};
+
+template <class Io, class V> void vec3(Io& io, size_t at, V& v) {
+    io.f32(at, v.x);
+    io.f32(at + 4, v.y);
+    io.f32(at + 8, v.z);
+}
+
+// raylib's Matrix in its declaration order.
+constexpr float Matrix::*kMatrixOrder[16] = {&Matrix::m0, &Matrix::m4, &Matrix::m8,  &Matrix::m12,
+                                             &Matrix::m1, &Matrix::m5, &Matrix::m9,  &Matrix::m13,
+                                             &Matrix::m2, &Matrix::m6, &Matrix::m10, &Matrix::m14,
+                                             &Matrix::m3, &Matrix::m7, &Matrix::m11, &Matrix::m15};
+
+template <class Io, class S> void visitHeader(Io& io, S& s) {
+    io.u32(4, s.rng, kNonZero);
+    io.i32(8, s.scores[0], kAnyInt);
+    io.i32(12, s.scores[1], kAnyInt);
+    io.i32(16, s.offense, kSide);
+    io.i32(20, s.nextOffense, kSide);
+    io.i32(24, s.checker, kPlayerOrNone);
+    io.i32(28, s.checkHandler, kPlayerOrNone);
+    io.i32(32, s.winner, kSideOrNone);
+    io.i32(36, s.lastScorer, kPlayerOrNone);
+    io.f32(40, s.shotClock);
+    io.f32(44, s.phaseTimer);
+    io.f32(48, s.clock);
+    io.f32(52, s.excitement);
+    io.i32(56, s.phase, kMatchPhases);
+    io.flag(60, s.mustClear);
+    io.flag(61, s.checkPassDone);
+    io.flag(62, s.flipped);
+    io.f32(kSecondCooldown, s.ballContactCooldown2);
+}
+
+template <class Io, class B> void visitBall(Io& io, B& b) {
+    const size_t o = kBallBlock;
+    io.i32(o + 0, b.phase, kBallPhases);
+    vec3(io, o + 4, b.pos);
+    vec3(io, o + 16, b.vel);
+    vec3(io, o + 28, b.prevPos);
+    io.f32(o + 40, b.spinRot.x);
+    io.f32(o + 44, b.spinRot.y);
+    io.f32(o + 48, b.spinRot.z);
+    io.f32(o + 52, b.spinRot.w);
+    vec3(io, o + 56, b.spin);
+    io.i32(o + 68, b.holder, kPlayerOrNone);
+    io.i32(o + 72, b.shooter, kPlayerOrNone);
+    io.i32(o + 76, b.passFrom, kPlayerOrNone);
+    io.i32(o + 80, b.passTo, kPlayerOrNone);
+    io.i32(o + 84, b.possessionTeam, kSide);
+    io.i32(o + 88, b.lastPasser, kPlayerOrNone);
+    io.f32(o + 92, b.launchTime);
+    io.f32(o + 96, b.flightTime);
+    io.i32(o + 100, b.shootingTeam, kSide);
+    io.i32(o + 104, b.shotValue, kShotValues);
+    io.u32(o + 108, b.blockTried);
+    io.i32(o + 112, b.interceptTried, kAnyInt);
+    io.flag(o + 116, b.rimTouched);
+    io.flag(o + 117, b.unclearedAtRelease);
+    io.flag(o + 118, b.checkPass);
+    io.flag(o + 119, b.lob);
+    io.flag(o + 120, b.shotRebound);
+    io.flag(o + 121, b.dunk);
+    io.flag(o + 122, b.finishRelease);
+    io.flag(o + 123, b.perfectRelease);
+    io.f32(o + 124, b.ballContactCooldown);
+}
+
+// Player i's block. Index, team and slot never change in a match, so an image
+// that says otherwise is refused.
+template <class Io, class P> void visitPlayer(Io& io, P& p, int i) {
+    const size_t o = kPlayerBlocks + (size_t)i * kPlayerBlockSize;
+    io.i32(o + 0, p.index, {i, i});
+    io.i32(o + 4, p.team, {i / 2, i / 2});
+    io.i32(o + 8, p.slot, {i % 2, i % 2});
+    io.flag(o + 12, p.present);
+    for (int r = 0; r < RATING_COUNT; ++r) io.f32(o + 32 + 4 * (size_t)r, p.ratings[r]);
+    for (int j = 0; j < JOINT_COUNT; ++j)
+        for (int e = 0; e < 16; ++e) io.f32(o + 64 + 64 * (size_t)j + 4 * (size_t)e, p.skeleton.joints[j].*kMatrixOrder[e]);
+    io.f32(o + 1088, p.skeleton.groundLift);
+    for (int f = 0; f < POSE_FIELD_COUNT; ++f) io.f32(o + 1092 + 4 * (size_t)f, p.pose.v[f]);
+    vec3(io, o + 1188, p.pos);
+    vec3(io, o + 1200, p.vel);
+    io.f32(o + 1212, p.yaw);
+    io.f32(o + 1216, p.rootHeight);
+    io.f32(o + 1220, p.vertSpeed);
+    io.flag(o + 1224, p.airborne);
+    io.i32(o + 1228, p.action, kActions);
+    io.f32(o + 1232, p.actionTimer);
+    io.f32(o + 1236, p.energy);
+    io.flag(o + 1240, p.sprinting);
+    io.flag(o + 1241, p.sprintLatched);
+    io.f32(o + 1244, p.idleStickTime);
+    io.flag(o + 1248, p.hasBall);
+    vec3(io, o + 1252, p.moveWish);
+    io.flag(o + 1264, p.sprintWanted);
+    io.flag(o + 1265, p.faceTarget);
+    vec3(io, o + 1268, p.facePoint);
+    io.f32(o + 1280, p.releaseTiming);
+    io.f32(o + 1284, p.cpuReleaseTiming);
+    io.f32(o + 1288, p.gatherSpeed);
+    io.flag(o + 1292, p.tookOff);
+    io.flag(o + 1293, p.released);
+    io.flag(o + 1294, p.shootHeld);
+    io.flag(o + 1295, p.moveDecided);
+    vec3(io, o + 1296, p.releasePos);
+    vec3(io, o + 1308, p.dunkStart);
+    vec3(io, o + 1320, p.dunkApproach);
+    vec3(io, o + 1332, p.jukeDir);
+    io.i32(o + 1344, p.moveKind, kMoveKinds);
+    io.i32(o + 1348, p.dunkVariant, kDunkVariants);
+    io.f32(o + 1352, p.jukeStartYaw);
+    io.f32(o + 1356, p.hangHeight);
+    io.f32(o + 1360, p.jukeCooldown);
+    io.f32(o + 1364, p.stealCooldown);
+    io.f32(o + 1368, p.passTimer);
+    io.f32(o + 1372, p.dribblePhase);
+    io.i32(o + 1376, p.ballHand, kSide);
+    io.f32(o + 1380, p.runPhase);
+    io.flag(o + 1384, p.stance);
+    io.flag(o + 1385, p.boxingOut);
+    io.flag(o + 1386, p.helpSide);
+    io.flag(o + 1387, p.blockJump);
+    io.f32(o + 1388, p.stanceTime);
+    io.f32(o + 1392, p.offBalance);
+    io.f32(o + 1396, p.contest);
+    io.f32(o + 1400, p.chargeCooldown);
+    io.i32(o + 1404, p.stealSide, kAnyInt);
+    io.i32(o + 1408, p.stumbleKind, kSide);
+    io.flag(o + 1412, p.ballSide);
+    io.f32(o + 1416, p.aiTimer);
+    io.f32(o + 1420, p.aiSpotTimer);
+    io.f32(o + 1424, p.reactionTimer);
+    io.f32(o + 1428, p.receivedAt);
+    io.f32(o + 1432, p.cutTimer);
+    vec3(io, o + 1436, p.aiSpot);
+    vec3(io, o + 1448, p.homeSpot);
+    vec3(io, o + 1460, p.checkSpot);
+    io.i32(o + 1472, p.matchup, kPlayerOrNone);
+    io.flag(o + 1476, p.cutting);
+    io.flag(o + 1477, p.driving);
+    io.i32(o + 1480, p.points, kAnyInt);
+    io.i32(o + 1484, p.fga, kAnyInt);
+    io.i32(o + 1488, p.fgm, kAnyInt);
+    io.i32(o + 1492, p.tpa, kAnyInt);
+    io.i32(o + 1496, p.tpm, kAnyInt);
+    io.i32(o + 1500, p.rebounds, kAnyInt);
+    io.i32(o + 1504, p.assists, kAnyInt);
+    io.i32(o + 1508, p.steals, kAnyInt);
+    io.i32(o + 1512, p.blocks, kAnyInt);
+    io.i32(o + 1516, p.dunks, kAnyInt);
+    io.f32(o + 1520, p.squeakCooldown);
+    vec3(io, o + 1524, p.prevVel);
+}
+
+template <class Io, class S> void visitAll(Io& io, S& s) {
+    visitHeader(io, s);
+    visitBall(io, s.ball);
+    for (int i = 0; i < 4; ++i) visitPlayer(io, s.players[i], i);
+}
+
+// Only a full-court match ever mirrors its court.
+bool imageFits(const MatchState& state, const uint8_t* bytes) {
+    Checker check{bytes};
+    visitAll(check, state);
+    const bool flipped = bytes[62] != 0;
+    return check.ok && (!flipped || state.fullCourt);
+}
+
+struct Fnv {
+    uint32_t h = kFnvOffset;
+    void u32(uint32_t v) {
+        for (int b = 0; b < 4; ++b) {
+            h ^= (v >> (8 * b)) & 0xFFu;
+            h *= kFnvPrime;
+        }
+    }
+    void i32(int32_t v) { u32((uint32_t)v); }
+    void f32(float v) { u32(std::bit_cast<uint32_t>(v)); }
+    void flag(uint8_t v) { u32(v ? 1u : 0u); }
+    void vec3(Vector3 v) {
+        f32(v.x);
+        f32(v.y);
+        f32(v.z);
+    }
+};
+
+} // namespace
+
+void saveSnapshot(const MatchState& state, MatchSnapshot& out) {
+    if (out.size() != kSnapshotSize) out.resize(kSnapshotSize);
+    std::fill(out.begin(), out.end(), uint8_t{0});
+    Writer write{out.data()};
+    write.u32(0, kSnapshotMagic);
+    visitAll(write, state);
+}
+
+bool loadSnapshot(MatchState& state, const uint8_t* bytes, size_t length) {
+    if (!bytes || length != kSnapshotSize || getU32(bytes, 0) != kSnapshotMagic) return false;
+    if (!imageFits(state, bytes)) return false;
+    if ((bytes[62] != 0) != (state.flipped != 0)) flipCourt(state);
+    Reader read{bytes};
+    visitAll(read, state);
+    return true;
+}
+
+uint32_t hashMatchState(const MatchState& s) {
+    Fnv f;
+    f.u32(s.rng);
+    f.i32(s.scores[0]);
+    f.i32(s.scores[1]);
+    f.i32(s.offense);
+    f.i32(s.phase);
+    f.f32(s.phaseTimer);
+    f.f32(s.shotClock);
+    f.flag(s.flipped);
+    f.vec3(s.ball.pos);
+    f.vec3(s.ball.vel);
+    f.i32(s.ball.phase);
+    f.i32(s.ball.holder);
+    for (const Player& p : s.players) {
+        f.vec3(p.pos);
+        f.vec3(p.vel);
+        f.f32(p.yaw);
+        f.f32(p.rootHeight);
+        f.f32(p.vertSpeed);
+        f.i32(p.action);
+        f.f32(p.actionTimer);
+        f.flag(p.hasBall);
+        f.f32(p.energy);
+        f.vec3(handPosition(p.skeleton, 0));
+    }
+    return f.h;
+}

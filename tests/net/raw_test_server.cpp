@@ -1,0 +1,117 @@
+// Hand-driven loopback server for WebSocket fault tests (see
+// raw_test_server.h).
+#include "tests/net/raw_test_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+
+#include "net/ws_handshake.h"
+
+namespace {
+
+bool readable(int fd, int timeoutMs) {
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, timeoutMs) > 0;
+}
+
+} // namespace
+
+RawTestServer::RawTestServer() {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        listen(listener_, 4) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        return;
+    port_ = ntohs(address.sin_port);
+}
+
+RawTestServer::~RawTestServer() {
+    closeConnection();
+    if (listener_ >= 0) close(listener_);
+}
+
+std::string RawTestServer::url(const std::string& path) const {
+    return "ws://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+bool RawTestServer::accept(int timeoutMs) {
+    if (!readable(listener_, timeoutMs)) return false;
+    connection_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    return connection_ >= 0;
+}
+
+std::string RawTestServer::readRequestHead(int timeoutMs) {
+    std::string head;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (head.find("\r\n\r\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        if (!readable(connection_, 50)) continue;
+        char byte;
+        if (read(connection_, &byte, 1) != 1) break; // one byte at a time: never read past the head
+        head += byte;
+    }
+    return head;
+}
+
+std::string RawTestServer::readFor(int timeoutMs) {
+    std::string got;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!readable(connection_, 10)) continue;
+        char chunk[4096];
+        ssize_t n = read(connection_, chunk, sizeof chunk);
+        if (n <= 0) break;
+        got.append(chunk, static_cast<size_t>(n));
+    }
+    return got;
+}
+
+void RawTestServer::write(const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = send(connection_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n <= 0) return;
+        done += static_cast<size_t>(n);
+    }
+}
+
+bool RawTestServer::completeUpgrade() {
+    std::string head = readRequestHead();
+    const std::string name = "Sec-WebSocket-Key: ";
+    size_t at = head.find(name);
+    if (at == std::string::npos) return false;
+    std::string key = head.substr(at + name.size(), head.find("\r\n", at) - at - name.size());
+    write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+          "Sec-WebSocket-Accept: " + wsAcceptFor(key) + "\r\n\r\n");
+    return true;
+}
+
+void RawTestServer::closeConnection() {
+    if (connection_ >= 0) close(connection_);
+    connection_ = -1;
+}
+
+std::string serverFrameForTest(int opcode, const std::string& payload, bool final, int extraBits) {
+    std::string f;
+    f += static_cast<char>((final ? 0x80 : 0) | extraBits | opcode);
+    uint64_t n = payload.size();
+    if (n <= 125) {
+        f += static_cast<char>(n);
+    } else if (n <= 0xFFFF) {
+        f += static_cast<char>(126);
+        f += static_cast<char>(n >> 8);
+        f += static_cast<char>(n & 0xFF);
+    } else {
+        f += static_cast<char>(127);
+        for (int i = 7; i >= 0; --i) f += static_cast<char>((n >> (8 * i)) & 0xFF);
+    }
+    return f + payload;
+}

@@ -1,0 +1,281 @@
+// The arena and the match world pass on a real OpenGL 3.3 context (Mesa
+// under Xvfb): the arena built for the home team, rebuilt identically, and
+// one match frame of a fresh match from the local player's eyes in half and
+// full court, written as PNG for a reviewer.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
+#include <gtest/gtest.h>
+#include <raylib.h>
+#include <raymath.h>
+
+#include "app/anim_clock.h"
+#include "app/match_start.h"
+#include "app/program_random.h"
+#include "app/settings.h"
+#include "characters/shared_meshes.h"
+#include "render/arena.h"
+#include "render/arena_geometry.h"
+#include "render/match_world.h"
+#include "render/procedural_textures.h"
+#include "render/renderer.h"
+#include "sim/camera.h"
+#include "ui/fonts.h"
+
+namespace {
+
+constexpr int kSceneQuality = 1; // 1920 x 1080
+constexpr float kFrame = 1.0f / 60.0f;
+constexpr float kAfterFlyIn = 2.5f; // the opening has settled on the player's own eyes
+
+std::string outputPath(const char* name) { return std::string(KORVALO_TEST_OUTPUT_DIR) + "/" + name; }
+
+std::string besideProgram(const char* file) {
+    const std::string binary = KORVALO_BINARY;
+    return binary.substr(0, binary.find_last_of('/') + 1) + "fonts/" + file;
+}
+
+class MatchWorldGl : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SetTraceLogLevel(LOG_WARNING);
+        SetConfigFlags(FLAG_WINDOW_HIDDEN);
+        InitWindow(1280, 720, "korvalo match world test");
+        ASSERT_TRUE(IsWindowReady());
+        settings = Settings{};
+        initRenderer(renderer);
+        setRenderQuality(renderer, kSceneQuality);
+        initSharedMeshes();
+        loadFontsFrom({besideProgram("Anton-Regular.ttf")}, {besideProgram("FiraSans-Bold.ttf")});
+        initTeams();
+        applyHomeTeam(0);
+    }
+    static void TearDownTestSuite() { CloseWindow(); }
+};
+
+// The nets in the shape they hang in at rest: seven rings of fourteen nodes
+// narrowing from the rim, odd rings turned half a column.
+void hangNetsAtRest(Arena& a) {
+    for (HoopNet* net : {&a.nearNet, &a.farNet}) {
+        for (int r = 0; r < kNetRows; r++) {
+            const float t = r / 6.0f, radius = 0.2246f - 0.0996f * std::pow(t, 0.85f);
+            for (int c = 0; c < kNetColumns; c++) {
+                const float angle = (c + 0.5f * (r % 2)) * 2 * PI / kNetColumns;
+                net->pos[r][c] = {std::sin(angle) * radius, 3.038f - 0.43f * t, std::cos(angle) * radius};
+            }
+        }
+    }
+}
+
+void startFreshMatch(MatchState& s, bool fullCourt, float eyeYaw, float phaseTimer) {
+    settings.fullCourt = fullCourt;
+    s = MatchState{};
+    initMatchState(s, 0, 1, 0, nullptr, &arena, 11, 1);
+    hangNetsAtRest(arena);
+    s.eyeYaw = eyeYaw;
+    s.phaseTimer = phaseTimer;
+    animClock = 1.0f;
+    updateMatchCamera(s, kFrame, true);
+}
+
+// Draws the match frame and returns the scene as seen (row 0 at the top);
+// the graded frame goes to the named PNG.
+Image renderFrame(const MatchState& s, const char* png) {
+    drawMatchWorld(s);
+    Image scene = LoadImageFromTexture(renderer.sceneTarget.texture);
+    ImageFlipVertical(&scene);
+    renderPost(renderer, 1.0f, 0.95f);
+    endUi(renderer);
+    Image graded = LoadImageFromTexture(renderer.uiTarget.texture);
+    ImageFlipVertical(&graded);
+    EXPECT_TRUE(ExportImage(graded, outputPath(png).c_str()));
+    UnloadImage(graded);
+    return scene;
+}
+
+Vector2 onScreen(const MatchState& s, Vector3 world) {
+    return GetWorldToScreenEx(world, s.camera, renderer.sceneWidth, renderer.sceneHeight);
+}
+
+Color pixelOf(const Image& image, Vector2 p) { return GetImageColor(image, (int)p.x, (int)p.y); }
+
+// Pixels in a square around p that satisfy the test.
+template <typename Test> int countAround(const Image& image, Vector2 p, int half, Test test) {
+    int n = 0;
+    for (int y = (int)p.y - half; y <= (int)p.y + half; y++)
+        for (int x = (int)p.x - half; x <= (int)p.x + half; x++)
+            if (x >= 0 && y >= 0 && x < image.width && y < image.height && test(GetImageColor(image, x, y))) n++;
+    return n;
+}
+
+bool rimOrange(Color c) { return c.r > 120 && c.r > 2 * c.g && c.r > 2 * c.b; }
+bool clockRed(Color c) { return c.r > 180 && c.g < 110 && c.b < 110; }
+
+int differingPixels(const Image& a, const Image& b, Rectangle box) {
+    int n = 0;
+    for (int y = (int)box.y; y < (int)(box.y + box.height); y++)
+        for (int x = (int)box.x; x < (int)(box.x + box.width); x++) {
+            const Color p = GetImageColor(a, x, y), q = GetImageColor(b, x, y);
+            n += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30;
+        }
+    return n;
+}
+
+// Copies of the mesh data that a rebuild must reproduce.
+struct MeshCopy {
+    std::vector<float> positions, texcoords2;
+    std::vector<unsigned char> colors;
+};
+MeshCopy copyOf(const Mesh& m) {
+    MeshCopy c;
+    c.positions.assign(m.vertices, m.vertices + 3 * m.vertexCount);
+    if (m.texcoords2) c.texcoords2.assign(m.texcoords2, m.texcoords2 + 2 * m.vertexCount);
+    c.colors.assign(m.colors, m.colors + 4 * m.vertexCount);
+    return c;
+}
+bool operator==(const MeshCopy& a, const MeshCopy& b) {
+    return a.positions == b.positions && a.texcoords2 == b.texcoords2 && a.colors == b.colors;
+}
+
+} // namespace
+
+TEST_F(MatchWorldGl, ArenaIsBuiltForTheHomeTeamFromItsGeometry) {
+    ASSERT_TRUE(arena.built);
+    EXPECT_EQ(appliedHomeTeam, 0);
+    EXPECT_EQ(std::memcmp(&arena.hoopColor, &teams[0].primary, sizeof(Color)), 0);
+    EXPECT_EQ(arena.courtTexture.width, 2048);
+    EXPECT_EQ(arena.crowdTexture.height, 768);
+    for (const Texture2D& t : arena.bannerTextures) EXPECT_EQ(t.width, 128);
+    programSrand(1234);
+    const ArenaGeometry g = buildArenaGeometry(arena.hoopColor, arena.courtStartZ);
+    const std::pair<const Mesh*, const MeshBuilder*> pairs[] = {
+        {&arena.floorMesh, &g.floor},           {&arena.standsMesh, &g.stands},
+        {&arena.crowdMesh, &g.crowd},           {&arena.baselineBoardsMesh, &g.baselineBoards},
+        {&arena.sideBoardsMesh, &g.sideBoards}, {&arena.beamMesh, &g.beam}};
+    for (const auto& [mesh, builder] : pairs) {
+        EXPECT_EQ(mesh->vertexCount, vertexCount(*builder));
+        EXPECT_NE(mesh->vaoId, 0u);
+        EXPECT_EQ(std::memcmp(mesh->vertices, builder->positions.data(), builder->positions.size() * sizeof(float)), 0);
+    }
+    EXPECT_NE(arena.crowdMesh.texcoords2, nullptr);
+    EXPECT_GT(arena.crowdMesh.vertexCount / 6, 3000) << "spectators";
+}
+
+TEST_F(MatchWorldGl, RebuildIsIdenticalAndReseedsTheGeneratorFromTheClock) {
+    const MeshCopy crowd = copyOf(arena.crowdMesh), stands = copyOf(arena.standsMesh);
+    const std::time_t before = std::time(nullptr);
+    applyHomeTeam(0);
+    const std::time_t after = std::time(nullptr);
+    ASSERT_TRUE(arena.built);
+    EXPECT_TRUE(copyOf(arena.crowdMesh) == crowd);
+    EXPECT_TRUE(copyOf(arena.standsMesh) == stands);
+    int next[4];
+    for (int& v : next) v = programRand();
+    bool clockSeeded = false;
+    for (std::time_t t = before; t <= after; t++) {
+        programSrand((uint32_t)t);
+        bool same = true;
+        for (int v : next) same = same && programRand() == v;
+        clockSeeded = clockSeeded || same;
+    }
+    EXPECT_TRUE(clockSeeded);
+}
+
+TEST_F(MatchWorldGl, StartMatchRebuildsTheArenaOnlyForANewHomeTeam) {
+    squadTeam = 0;
+    squadOpponent = 1;
+    const MeshCopy stands = copyOf(arena.standsMesh);
+    arena.courtStartZ = 123; // a build would set it back from the court texture
+    startMatch();
+    EXPECT_EQ(arena.courtStartZ, 123) << "same home team: no rebuild";
+    arena.courtStartZ = kCourtStartZ;
+    squadTeam = 2;
+    startMatch();
+    EXPECT_EQ(appliedHomeTeam, 2);
+    EXPECT_EQ(std::memcmp(&arena.hoopColor, &teams[2].primary, sizeof(Color)), 0);
+    EXPECT_FALSE(copyOf(arena.standsMesh) == stands) << "seats in the new colours";
+    EXPECT_EQ(arena.courtStartZ, kCourtStartZ);
+    squadTeam = 0;
+    applyHomeTeam(0);
+}
+
+TEST_F(MatchWorldGl, HalfCourtFrameFromThePlayersEyes) {
+    MatchState s;
+    startFreshMatch(s, false, PI, kAfterFlyIn);
+    ASSERT_LT(s.camera.position.z, 7.5f);
+    Image scene = renderFrame(s, "match_half_court.png");
+    // The lane in the home colour (96, 44, 212), the wood beside it.
+    const Color lane = pixelOf(scene, onScreen(s, {0, 0, 3}));
+    EXPECT_GT(lane.b, lane.g + 40) << "lane";
+    const Color wood = pixelOf(scene, onScreen(s, {-4, 0, 3}));
+    EXPECT_GT(wood.r, wood.b + 30) << "wood";
+    EXPECT_GT(countAround(scene, onScreen(s, {0, 3.05f, 0.2286f}), 6, rimOrange), 3) << "rim";
+    // The glass board: its white border line across the top.
+    const Vector2 border = onScreen(s, {0, 3.945f, -0.378f});
+    EXPECT_GT(countAround(scene, border, 3, [](Color c) { return c.r > 170 && c.g > 170 && c.b > 170; }), 5);
+    UnloadImage(scene);
+}
+
+TEST_F(MatchWorldGl, FullCourtFrameAndTheFarHoopOnlyInFullCourt) {
+    MatchState s;
+    startFreshMatch(s, true, PI, kAfterFlyIn);
+    UnloadImage(renderFrame(s, "match_full_court.png"));
+
+    // Turned toward the far end: the far hoop stands there only in full court.
+    startFreshMatch(s, true, 0, kAfterFlyIn);
+    Image full = renderFrame(s, "match_full_court_far_end.png");
+    startFreshMatch(s, false, 0, kAfterFlyIn);
+    Image half = renderFrame(s, "match_half_court_far_end.png");
+    const Vector2 lo = onScreen(s, {1.2f, 4.2f, 25.866f}), hi = onScreen(s, {-1.2f, 1.0f, 25.866f});
+    const Rectangle board = {lo.x, lo.y, hi.x - lo.x, hi.y - lo.y};
+    ASSERT_GT(board.width, 20);
+    ASSERT_GT(board.height, 20);
+    EXPECT_GT(differingPixels(full, half, board), board.width * board.height / 10);
+    // The glowing shot-clock digits above the far board.
+    const Vector2 digits = onScreen(s, {0, 4.14f, kFarHoopZ + 0.341f});
+    EXPECT_GT(countAround(full, digits, 4, clockRed), 3) << "far shot clock";
+    EXPECT_EQ(countAround(half, digits, 4, clockRed), 0) << "no far shot clock";
+    UnloadImage(full);
+    UnloadImage(half);
+}
+
+TEST_F(MatchWorldGl, OverviewOfTheWholeHallForTheReviewer) {
+    MatchState s;
+    startFreshMatch(s, false, PI, 0); // the start of the opening fly-in
+    UnloadImage(renderFrame(s, "match_overview.png"));
+}
+
+TEST_F(MatchWorldGl, BannersHangOverTheNearStandInTheTeamsColours) {
+    MatchState s;
+    startFreshMatch(s, false, PI, kAfterFlyIn);
+    s.camera = {{0, 5, 10}, {0, 13, -20}, {0, 1, 0}, 50, CAMERA_PERSPECTIVE};
+    Image scene = renderFrame(s, "match_banners.png");
+    const float z = arena.courtStartZ - 0.2f - 15.48f - 0.48f;
+    // Banner k is in roster colour k with the home team's first: purple, then teal.
+    const Color home = pixelOf(scene, onScreen(s, {-9, 14.5f, z}));
+    EXPECT_GT(home.b, home.g + 40) << "home banner";
+    const Color second = pixelOf(scene, onScreen(s, {-3, 14.5f, z}));
+    EXPECT_GT(second.g, second.r + 40) << "second banner";
+    UnloadImage(scene);
+}
+
+TEST_F(MatchWorldGl, LightBeamGlowsOnlyInsideItsCone) {
+    const Camera3D camera = {{0, 2, 8}, {0, 2, 0}, {0, 1, 0}, 50, CAMERA_PERSPECTIVE};
+    setLights(renderer, matchLighting(false));
+    beginScenePass(renderer, camera, {8, 8, 10, 255});
+    drawLightBeam(arena, {0, 4, 0}, 1.5f, 4, 0.8f); // 0.375 m across at the top, 1.5 m at the floor
+    endScenePass(renderer);
+    Image scene = LoadImageFromTexture(renderer.sceneTarget.texture);
+    ImageFlipVertical(&scene);
+    auto at = [&](Vector3 p) {
+        return pixelOf(scene, GetWorldToScreenEx(p, camera, renderer.sceneWidth, renderer.sceneHeight));
+    };
+    const Color inside = at({0, 2.5f, 0}), outside = at({2.5f, 2.5f, 0});
+    EXPECT_GT(inside.r, outside.r + 20);
+    EXPECT_LE(outside.r, 12) << "the clear colour, untouched";
+    UnloadImage(scene);
+}

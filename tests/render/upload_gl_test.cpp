@@ -1,0 +1,182 @@
+// Under a (hidden) window: every texture uploads at its size, the text steps
+// print with the built-in font, meshes upload with the right attributes, and
+// the painted images are written as PNG for a reviewer to look at.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <gtest/gtest.h>
+
+#include "characters/shared_meshes.h"
+#include "render/image_paint.h"
+#include "render/mesh_builder.h"
+#include "render/procedural_textures.h"
+
+namespace {
+
+class Uploads : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SetTraceLogLevel(LOG_WARNING);
+        SetConfigFlags(FLAG_WINDOW_HIDDEN);
+        InitWindow(320, 180, "korvalo texture test");
+    }
+    static void TearDownTestSuite() { CloseWindow(); }
+};
+
+std::string outputPath(const char* name) { return std::string(KORVALO_TEST_OUTPUT_DIR) + "/" + name; }
+
+// Pixels that differ between two images of the same size.
+int changedPixels(const Image& a, const Image& b) {
+    int n = 0;
+    for (int i = 0; i < a.width * a.height; i++) n += std::memcmp((const Color*)a.data + i, (const Color*)b.data + i, 4) != 0;
+    return n;
+}
+
+void expectTexture(Texture2D t, int w, int h, bool mipmapped, const char* what) {
+    EXPECT_NE(t.id, 0u) << what;
+    EXPECT_EQ(t.width, w) << what;
+    EXPECT_EQ(t.height, h) << what;
+    if (mipmapped) {
+        EXPECT_GT(t.mipmaps, 1) << what;
+    }
+    UnloadTexture(t);
+}
+
+} // namespace
+
+TEST_F(Uploads, EveryTextureUploadsAtItsSize) {
+    ASSERT_TRUE(IsWindowReady());
+    expectTexture(makeWhiteTexture(), 4, 4, false, "white");
+    expectTexture(makeBallTexture(), 512, 256, true, "ball");
+    float width = 0, length = 0, startZ = 0;
+    expectTexture(makeCourtTexture({200, 30, 40, 255}, {20, 60, 210, 255}, "KORVALO", &width, &length, &startZ, Font{}),
+                  2048, 3150, true, "court");
+    EXPECT_EQ(width, 26);
+    EXPECT_EQ(length, 40);
+    EXPECT_FLOAT_EQ(startZ, -7.27f);
+    int columns = 0, rows = 0;
+    expectTexture(makeCrowdAtlas(&columns, &rows), 512, 768, true, "crowd");
+    EXPECT_EQ(columns, 8);
+    EXPECT_EQ(rows, 6);
+    expectTexture(makeAdBoardTexture(), 2048, 64, false, "ad strip");
+    expectTexture(makeBannerTexture({20, 40, 120, 255}, WHITE, "CHAMPS", "2024"), 128, 256, true, "banner");
+    expectTexture(makeJerseyTexture({30, 70, 200, 255}, {250, 210, 40, 255}, WHITE, 23, "KORVALO", "VANTERO", Font{}),
+                  512, 384, true, "jersey");
+}
+
+TEST_F(Uploads, TextIsPrintedWithTheBuiltInFontAndPicturesAreWritten) {
+    Image court = paintCourtImage({200, 30, 40, 255}, {20, 60, 210, 255});
+    Image plain = ImageCopy(court);
+    paintCourtText(court, "KORVALO CITY", Font{});
+    Image logo = ImageFromImage(court, {924, 1500, 200, 150}), logoPlain = ImageFromImage(plain, {924, 1500, 200, 150});
+    EXPECT_GT(changedPixels(logo, logoPlain), 1000) << "centre logo";
+    Image farText = ImageFromImage(court, {624, 2780, 800, 60}), farPlain = ImageFromImage(plain, {624, 2780, 800, 60});
+    EXPECT_GT(changedPixels(farText, farPlain), 1000) << "team text behind the far baseline";
+    EXPECT_TRUE(ExportImage(court, outputPath("court.png").c_str()));
+    for (Image* im : {&court, &plain, &logo, &logoPlain, &farText, &farPlain}) UnloadImage(*im);
+
+    Image jersey = paintJerseyImage({30, 70, 200, 255}, {250, 210, 40, 255});
+    Image bare = ImageCopy(jersey);
+    paintJerseyText(jersey, {250, 210, 40, 255}, WHITE, 23, "KORVALO", "VANTERO", Font{});
+    Image front = ImageFromImage(jersey, {256, 0, 256, 384}), frontBare = ImageFromImage(bare, {256, 0, 256, 384});
+    Image back = ImageFromImage(jersey, {0, 0, 256, 384}), backBare = ImageFromImage(bare, {0, 0, 256, 384});
+    EXPECT_GT(changedPixels(front, frontBare), 2000);
+    EXPECT_GT(changedPixels(back, backBare), 2000);
+    Image edge = ImageFromImage(jersey, {485, 0, 27, 384}), edgeBare = ImageFromImage(bare, {485, 0, 27, 384});
+    EXPECT_EQ(changedPixels(edge, edgeBare), 0) << "letters spaced in drawn pixels stay in their half";
+    UnloadImage(edge);
+    UnloadImage(edgeBare);
+    EXPECT_TRUE(ExportImage(jersey, outputPath("jersey.png").c_str()));
+    for (Image* im : {&jersey, &bare, &front, &frontBare, &back, &backBare}) UnloadImage(*im);
+
+    Image ad = paintAdBoardImage();
+    int lit = 0;
+    for (int i = 0; i < ad.width * ad.height; i++) lit += ((const Color*)ad.data)[i].r > 100;
+    EXPECT_GT(lit, 5000) << "sponsor names";
+    EXPECT_TRUE(ExportImage(ad, outputPath("ad_strip.png").c_str()));
+    UnloadImage(ad);
+
+    Image banner = paintBannerImage({20, 40, 120, 255}, {255, 200, 40, 255}, "CHAMPS", "2024");
+    Image title = ImageFromImage(banner, {0, 50, 128, 30});
+    int gold = 0;
+    for (int i = 0; i < title.width * title.height; i++) gold += ((const Color*)title.data)[i].r == 255;
+    EXPECT_GT(gold, 100) << "title";
+    EXPECT_TRUE(ExportImage(banner, outputPath("banner.png").c_str()));
+    UnloadImage(title);
+    UnloadImage(banner);
+
+    Image ball = paintBallImage(), crowd = paintCrowdAtlasImage();
+    EXPECT_TRUE(ExportImage(ball, outputPath("ball.png").c_str()));
+    EXPECT_TRUE(ExportImage(crowd, outputPath("crowd_atlas.png").c_str()));
+    UnloadImage(ball);
+    UnloadImage(crowd);
+}
+
+TEST_F(Uploads, OutlinedTextMatchesStampingTheOutlineAtEveryOffset) {
+    // The one-pass outline against the plain way: the text image drawn in the
+    // outline colour at every offset within the radius, then the fill.
+    const Color bg = {30, 70, 200, 255}, fill = WHITE, outline = {250, 210, 40, 255};
+    const float cx = 120.3f, cy = 80.6f, size = 60, scale = 1.25f;
+    const int radius = 4;
+    Image fast = GenImageColor(256, 160, bg), slow = GenImageColor(256, 160, bg);
+    Font font = GetFontDefault();
+    drawTextOutlined(fast, font, false, "23", cx, cy, size, scale, fill, outline, radius);
+    Image stamp = textImage(font, "23", size, size / 10);
+    ImageResize(&stamp, (int)(stamp.width * scale), stamp.height);
+    for (int dy = -radius; dy <= radius; dy++)
+        for (int dx = -radius; dx <= radius; dx++)
+            if ((dx || dy) && dx * dx + dy * dy <= radius * radius) drawImageCentred(slow, stamp, cx + dx, cy + dy, outline);
+    drawImageCentred(slow, stamp, cx, cy, fill);
+    int worst = 0, outlined = 0;
+    for (int i = 0; i < 256 * 160; i++) {
+        Color a = ((const Color*)fast.data)[i], b = ((const Color*)slow.data)[i];
+        worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b), std::abs(a.a - b.a)});
+        outlined += b.r == outline.r && b.g == outline.g && b.b == outline.b;
+    }
+    EXPECT_GT(outlined, 500);
+    EXPECT_LE(worst, 2);
+    for (Image* im : {&fast, &slow, &stamp}) UnloadImage(*im);
+}
+
+TEST_F(Uploads, MeshesCarrySecondUvsOnlyWhenEveryVertexHasOne) {
+    MeshBuilder full, partial;
+    for (int i = 0; i < 3; i++) {
+        Vector3 p = {(float)i, (float)(i == 2), 0};
+        addVertexUv2(full, p, {0, 0, 1}, {0, 0}, WHITE, {0.25f, (float)i});
+    }
+    addTriangle(partial, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, WHITE);
+    addVertexUv2(partial, {0, 0, 0}, {0, 0, 1}, {0, 0}, WHITE, {0.5f, 0});
+    addVertexUv2(partial, {1, 0, 0}, {0, 0, 1}, {0, 0}, WHITE, {0.5f, 0});
+    addVertexUv2(partial, {1, 1, 0}, {0, 0, 1}, {0, 0}, WHITE, {0.5f, 1});
+    Mesh a = toMesh(full), b = toMesh(partial), empty = toMesh(MeshBuilder{});
+    EXPECT_EQ(a.vertexCount, 3);
+    EXPECT_EQ(a.triangleCount, 1);
+    ASSERT_NE(a.texcoords2, nullptr);
+    EXPECT_EQ(a.texcoords2[5], 2.0f);
+    EXPECT_NE(a.vaoId, 0u);
+    EXPECT_EQ(b.vertexCount, 6);
+    EXPECT_EQ(b.texcoords2, nullptr);
+    EXPECT_EQ(b.indices, nullptr);
+    EXPECT_EQ(empty.vertexCount, 0);
+    EXPECT_EQ(empty.vaoId, 0u);
+    UnloadMesh(a);
+    UnloadMesh(b);
+    UnloadMesh(empty);
+}
+
+TEST_F(Uploads, SharedMeshesAreBuiltInSlotOrder) {
+    initSharedMeshes();
+    auto geometry = buildSharedMeshGeometry();
+    const Mesh* slots[kSharedBuiltMeshes] = {&sharedMeshes.unitEllipsoid, &sharedMeshes.smallEllipsoid,
+                                             &sharedMeshes.mediumEllipsoid, &sharedMeshes.cylinder,
+                                             &sharedMeshes.quad, &sharedMeshes.ring,
+                                             &sharedMeshes.sphere, &sharedMeshes.rimTorus};
+    for (int i = 0; i < kSharedBuiltMeshes; i++) {
+        EXPECT_EQ(slots[i]->vertexCount, vertexCount(geometry[i])) << i;
+        EXPECT_NE(slots[i]->vaoId, 0u) << i;
+    }
+    EXPECT_EQ(sharedMeshes.cube.vertexCount, 24);
+    EXPECT_NE(sharedMeshes.blobTexture.id, 0u);
+    EXPECT_EQ(sharedMeshes.blobTexture.width, 64);
+}

@@ -1,0 +1,298 @@
+// The snapshot image: its size and wire offsets, the exact round trip, the
+// refusal of damaged or hostile images with the state left alone, and which
+// fields the state hash covers.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+
+#include "characters/animation.h"
+#include "sim/snapshot.h"
+#include "tests/sim/test_match.h"
+
+namespace {
+
+constexpr size_t kPlayerBase = 196, kPlayerSize = 1536, kBallBase = 64;
+
+uint32_t u32At(const MatchSnapshot& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
+}
+float f32At(const MatchSnapshot& b, size_t at) { return std::bit_cast<float>(u32At(b, at)); }
+void putU32(MatchSnapshot& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = (uint8_t)(v >> (8 * i));
+}
+void putF32(MatchSnapshot& b, size_t at, float v) { putU32(b, at, std::bit_cast<uint32_t>(v)); }
+size_t playerField(int i, size_t offset) { return kPlayerBase + (size_t)i * kPlayerSize + offset; }
+
+class SnapshotTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state = std::make_unique<MatchState>();
+        startTestMatch(*state, 0, false, false);
+        animatePlayers(*state, 1.0f / 60.0f);
+    }
+    MatchSnapshot save() const {
+        MatchSnapshot b;
+        saveSnapshot(*state, b);
+        return b;
+    }
+    std::unique_ptr<MatchState> state;
+};
+
+TEST_F(SnapshotTest, ImageHasTheWireLayout) {
+    MatchState& s = *state;
+    s.rng = 0xA1B2C3D4u;
+    s.scores[1] = 9;
+    s.mustClear = 1;
+    s.ball.holder = 3;
+    s.ball.spinRot = {0.1f, 0.2f, 0.3f, 0.9f};
+    s.ball.perfectRelease = 1;
+    s.players[2].energy = 0.375f;
+    s.players[1].pose.v[POSE_HEAD_YAW] = -0.5f;
+    s.players[3].skeleton.joints[JOINT_HEAD].m12 = 4.25f;
+    s.players[3].skeleton.groundLift = 0.0625f;
+    s.players[0].matchup = 2;
+    s.players[1].prevVel = {1, 2, 3};
+    const MatchSnapshot b = save();
+
+    ASSERT_EQ(b.size(), 6340u);
+    EXPECT_EQ(b[0], 0x31);
+    EXPECT_EQ(b[1], 0x54);
+    EXPECT_EQ(b[2], 0x53);
+    EXPECT_EQ(b[3], 0x4B);
+    EXPECT_EQ(b[4], 0xD4); // little-endian
+    EXPECT_EQ(b[7], 0xA1);
+    EXPECT_EQ(u32At(b, 12), 9u);
+    EXPECT_EQ(b[60], 1);
+    EXPECT_EQ(u32At(b, kBallBase + 68), 3u);
+    EXPECT_EQ(f32At(b, kBallBase + 52), 0.9f);
+    EXPECT_EQ(b[kBallBase + 123], 1);
+    EXPECT_EQ(f32At(b, playerField(2, 1236)), 0.375f);
+    EXPECT_EQ(f32At(b, playerField(1, 1092 + 4 * POSE_HEAD_YAW)), -0.5f);
+    // joint 3, fourth float of raylib's order (m0, m4, m8, m12, ...)
+    EXPECT_EQ(f32At(b, playerField(3, 64 + 3 * 64 + 12)), 4.25f);
+    EXPECT_EQ(f32At(b, playerField(3, 1088)), 0.0625f);
+    EXPECT_EQ(u32At(b, playerField(0, 1472)), 2u);
+    EXPECT_EQ(f32At(b, playerField(1, 1532)), 3.0f);
+    EXPECT_EQ(u32At(b, playerField(3, 0)), 3u);
+    EXPECT_EQ(u32At(b, playerField(3, 4)), 1u);
+}
+
+TEST_F(SnapshotTest, GapsAreZeroAndEqualStatesGiveEqualImages) {
+    const MatchSnapshot b = save();
+    EXPECT_EQ(b[63], 0);
+    for (int i = 0; i < 4; ++i)
+        for (size_t at : {13, 20, 31, 1225, 1242, 1249, 1477 + 1, 1413})
+            EXPECT_EQ(b[playerField(i, at)], 0) << "player " << i << " byte " << at;
+    EXPECT_EQ(save(), b);
+}
+
+TEST_F(SnapshotTest, SaveLoadSaveIsExact) {
+    MatchState& s = *state;
+    s.players[1].energy = 0.4f;
+    s.ball.phase = BALL_SHOT;
+    s.ball.shooter = 1;
+    s.flipped = 0;
+    s.phase = PHASE_LIVE;
+    const MatchSnapshot first = save();
+
+    auto other = std::make_unique<MatchState>();
+    startTestMatch(*other, 2, false, false, 99);
+    other->callouts.clear();
+    const CharacterModel* model = other->players[3].model;
+    const RosterPlayer* roster = other->players[3].roster;
+    ASSERT_TRUE(loadSnapshot(*other, first.data(), first.size()));
+    EXPECT_EQ(other->players[3].model, model);
+    EXPECT_EQ(other->players[3].roster, roster);
+    EXPECT_EQ(other->localIndex, 2); // not in the image
+    EXPECT_TRUE(other->callouts.empty());
+    EXPECT_EQ(hashMatchState(*other), hashMatchState(s));
+
+    MatchSnapshot second;
+    saveSnapshot(*other, second);
+    EXPECT_EQ(second, first);
+}
+
+TEST_F(SnapshotTest, SavingReusesTheBuffer) {
+    MatchSnapshot b = save();
+    const uint8_t* data = b.data();
+    saveSnapshot(*state, b);
+    EXPECT_EQ(b.data(), data);
+}
+
+TEST_F(SnapshotTest, ImageFromTheOtherEndMirrorsTheCourtFirst) {
+    auto full = std::make_unique<MatchState>();
+    startTestMatch(*full, 0, false, true);
+    full->flipped = 1;
+    MatchSnapshot b;
+    saveSnapshot(*full, b);
+    full->flipped = 0;
+    ASSERT_TRUE(loadSnapshot(*full, b.data(), b.size()));
+    EXPECT_EQ(full->flipped, 1);
+}
+
+// Each damage is applied to a good image; the state must come out untouched.
+struct Damage {
+    const char* what;
+    std::function<void(MatchSnapshot&)> apply;
+};
+
+TEST_F(SnapshotTest, DamagedImagesAreRefusedWithTheStateUntouched) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const Damage damages[] = {
+        {"magic", [](MatchSnapshot& b) { b[3] = 'X'; }},
+        {"rng zero", [](MatchSnapshot& b) { putU32(b, 4, 0); }},
+        {"offense", [](MatchSnapshot& b) { putU32(b, 16, 2); }},
+        {"next offense", [](MatchSnapshot& b) { putU32(b, 20, (uint32_t)-1); }},
+        {"checker", [](MatchSnapshot& b) { putU32(b, 24, 4); }},
+        {"check handler", [](MatchSnapshot& b) { putU32(b, 28, (uint32_t)-2); }},
+        {"winner", [](MatchSnapshot& b) { putU32(b, 32, 2); }},
+        {"last scorer", [](MatchSnapshot& b) { putU32(b, 36, 9); }},
+        {"match phase", [](MatchSnapshot& b) { putU32(b, 56, 5); }},
+        {"flipped in half court", [](MatchSnapshot& b) { b[62] = 1; }},
+        {"shot clock", [&](MatchSnapshot& b) { putF32(b, 40, nan); }},
+        {"ball phase", [](MatchSnapshot& b) { putU32(b, kBallBase, 5); }},
+        {"ball position", [&](MatchSnapshot& b) { putF32(b, kBallBase + 8, inf); }},
+        {"holder", [](MatchSnapshot& b) { putU32(b, kBallBase + 68, 4); }},
+        {"shooter", [](MatchSnapshot& b) { putU32(b, kBallBase + 72, 0x7FFFFFFF); }},
+        {"pass from", [](MatchSnapshot& b) { putU32(b, kBallBase + 76, (uint32_t)-2); }},
+        {"pass to", [](MatchSnapshot& b) { putU32(b, kBallBase + 80, 4); }},
+        {"possession", [](MatchSnapshot& b) { putU32(b, kBallBase + 84, 2); }},
+        {"last passer", [](MatchSnapshot& b) { putU32(b, kBallBase + 88, 5); }},
+        {"shot value", [](MatchSnapshot& b) { putU32(b, kBallBase + 104, 7); }},
+        {"spin", [&](MatchSnapshot& b) { putF32(b, kBallBase + 44, nan); }},
+        {"player index", [](MatchSnapshot& b) { putU32(b, playerField(1, 0), 0); }},
+        {"player team", [](MatchSnapshot& b) { putU32(b, playerField(2, 4), 0); }},
+        {"player slot", [](MatchSnapshot& b) { putU32(b, playerField(3, 8), 0); }},
+        {"skeleton", [&](MatchSnapshot& b) { putF32(b, playerField(2, 64 + 6 * 64 + 12), nan); }},
+        {"pose", [&](MatchSnapshot& b) { putF32(b, playerField(0, 1092), -inf); }},
+        {"action", [](MatchSnapshot& b) { putU32(b, playerField(0, 1228), ACTION_STATE_COUNT); }},
+        {"move kind", [](MatchSnapshot& b) { putU32(b, playerField(1, 1344), 3); }},
+        {"dunk variant", [](MatchSnapshot& b) { putU32(b, playerField(1, 1348), (uint32_t)-1); }},
+        {"ball hand", [](MatchSnapshot& b) { putU32(b, playerField(2, 1376), 2); }},
+        {"stumble kind", [](MatchSnapshot& b) { putU32(b, playerField(2, 1408), 2); }},
+        {"matchup", [](MatchSnapshot& b) { putU32(b, playerField(3, 1472), 4); }},
+        {"previous velocity", [&](MatchSnapshot& b) { putF32(b, playerField(3, 1532), nan); }},
+    };
+    MatchState& s = *state;
+    s.players[2].energy = 0.5f;
+    const MatchSnapshot good = save();
+    const uint32_t hash = hashMatchState(s);
+    const size_t callouts = s.callouts.size();
+
+    s.players[2].energy = 0.25f; // what must survive a refused load
+    const MatchSnapshot before = save();
+    for (const Damage& d : damages) {
+        MatchSnapshot b = good;
+        d.apply(b);
+        EXPECT_FALSE(loadSnapshot(s, b.data(), b.size())) << d.what;
+        EXPECT_EQ(save(), before) << d.what;
+        EXPECT_EQ(s.callouts.size(), callouts) << d.what;
+    }
+    MatchSnapshot longer = good;
+    longer.push_back(0);
+    EXPECT_FALSE(loadSnapshot(s, longer.data(), longer.size()));
+    EXPECT_FALSE(loadSnapshot(s, good.data(), good.size() - 1));
+    EXPECT_FALSE(loadSnapshot(s, good.data(), 0));
+    EXPECT_FALSE(loadSnapshot(s, nullptr, good.size()));
+    EXPECT_EQ(save(), before);
+
+    ASSERT_TRUE(loadSnapshot(s, good.data(), good.size())); // the undamaged image still loads
+    EXPECT_EQ(hashMatchState(s), hash);
+}
+
+TEST_F(SnapshotTest, FlagBytesReadAsBooleans) {
+    MatchSnapshot b = save();
+    b[60] = 7;                        // mustClear
+    b[playerField(1, 1248)] = 0x80;   // hasBall
+    ASSERT_TRUE(loadSnapshot(*state, b.data(), b.size()));
+    EXPECT_EQ(state->mustClear, 1);
+    EXPECT_EQ(state->players[1].hasBall, 1);
+}
+
+TEST_F(SnapshotTest, HashCoversExactlyTheNamedFields) {
+    MatchState& s = *state;
+    const uint32_t base = hashMatchState(s);
+    using Edit = std::function<void(MatchState&)>;
+    const Edit outside[] = {
+        [](MatchState& m) { postCallout(m, "HELLO", {255, 255, 255, 255}, 20, 1.0f); },
+        [](MatchState& m) { m.camera.position.x += 3; },
+        [](MatchState& m) { m.cam.trauma = 0.7f; },
+        [](MatchState& m) { m.slowMotion = 1.2f; },
+        [](MatchState& m) { m.eyePitch = 0.3f; },
+        [](MatchState& m) { m.clock += 1; },
+        [](MatchState& m) { m.excitement = 0.9f; },
+        [](MatchState& m) { m.mustClear = !m.mustClear; },
+        [](MatchState& m) { m.ball.spin.x = 4; },
+        [](MatchState& m) { m.ball.shooter = 2; },
+        [](MatchState& m) { m.players[1].runPhase += 1; },
+        [](MatchState& m) { m.players[1].pose.v[POSE_TRUNK_PITCH] = 0.5f; }, // the hand was posed before
+        [](MatchState& m) { m.players[2].points = 5; },
+        [](MatchState& m) { m.players[3].skeleton.joints[JOINT_HEAD].m13 += 1; },
+        [](MatchState& m) { m.players[0].skeleton.joints[handJoint(1)].m13 += 1; }, // right hand
+    };
+    for (size_t i = 0; i < std::size(outside); ++i) {
+        auto copy = std::make_unique<MatchState>(s);
+        outside[i](*copy);
+        EXPECT_EQ(hashMatchState(*copy), base) << "edit " << i << " outside the hash";
+    }
+    const Edit inside[] = {
+        [](MatchState& m) { m.rng ^= 1; },
+        [](MatchState& m) { m.scores[0] += 1; },
+        [](MatchState& m) { m.scores[1] += 1; },
+        [](MatchState& m) { m.offense = 1; },
+        [](MatchState& m) { m.phase = PHASE_LIVE; },
+        [](MatchState& m) { m.phaseTimer += 0.5f; },
+        [](MatchState& m) { m.shotClock -= 1; },
+        [](MatchState& m) { m.flipped = 1; },
+        [](MatchState& m) { m.ball.pos.y += 0.1f; },
+        [](MatchState& m) { m.ball.vel.z += 0.1f; },
+        [](MatchState& m) { m.ball.phase = BALL_LOOSE; },
+        [](MatchState& m) { m.ball.holder = 1; },
+        [](MatchState& m) { m.players[3].pos.x += 0.1f; },
+        [](MatchState& m) { m.players[3].vel.z += 0.1f; },
+        [](MatchState& m) { m.players[2].yaw += 0.1f; },
+        [](MatchState& m) { m.players[2].rootHeight += 0.1f; },
+        [](MatchState& m) { m.players[2].vertSpeed += 0.1f; },
+        [](MatchState& m) { m.players[1].action = ACT_STUMBLE; },
+        [](MatchState& m) { m.players[1].actionTimer += 0.1f; },
+        [](MatchState& m) { m.players[1].hasBall = 1; },
+        [](MatchState& m) { m.players[0].energy = 0.5f; },
+        [](MatchState& m) { m.players[0].skeleton.joints[handJoint(0)].m13 += 0.01f; }, // left hand
+    };
+    for (size_t i = 0; i < std::size(inside); ++i) {
+        auto copy = std::make_unique<MatchState>(s);
+        inside[i](*copy);
+        EXPECT_NE(hashMatchState(*copy), base) << "edit " << i << " inside the hash";
+    }
+}
+
+TEST_F(SnapshotTest, HashIsFnv1aOverEightyWords) {
+    // With every hashed value zero the order cannot matter, only the count
+    // (8 state words, 8 of the ball, 16 per player) and the FNV constants.
+    MatchState& s = *state;
+    s.rng = 0;
+    s.scores[0] = s.scores[1] = s.offense = s.phase = 0;
+    s.phaseTimer = s.shotClock = 0;
+    s.flipped = 0;
+    s.ball.pos = s.ball.vel = {0, 0, 0};
+    s.ball.phase = 0;
+    s.ball.holder = 0;
+    for (Player& p : s.players) {
+        p.pos = p.vel = {0, 0, 0};
+        p.yaw = p.rootHeight = p.vertSpeed = p.actionTimer = p.energy = 0;
+        p.action = 0;
+        p.hasBall = 0;
+        p.skeleton = Skeleton{}; // the hand of an all-zero skeleton is the origin
+    }
+    uint32_t expected = 0x811C9DC5u;
+    for (int byte = 0; byte < 80 * 4; ++byte) expected *= 16777619u;
+    EXPECT_EQ(hashMatchState(s), expected);
+}
+
+} // namespace

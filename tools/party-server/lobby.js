@@ -1,0 +1,322 @@
+'use strict';
+// The party lobby: parties of up to four members under a five-character
+// code, the host's match rules, sides and ready marks, the match start with
+// its slots, relaying of the members' binary match messages, emotes, and the
+// notices when someone leaves. Transport-free: every member carries a
+// `link` with sendText(string), sendBinary(Buffer) and close().
+
+const crypto = require('crypto');
+
+const MAX_MEMBERS = 4;
+const PROTOCOL_VERSION = 3;
+const CODE_ALPHABET = 'ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789';
+const CODE_LENGTH = 5;
+const START_DELAY_TICKS = 6;
+const MAX_ALIAS_LENGTH = 16;
+const MAX_EMOTE = 7;
+const INPUT_MESSAGE = 1;
+const INPUT_HEADER_BYTES = 7;
+const INPUT_RECORD_BYTES = 8;
+
+const MODES = ['2v2', '1v1', 'coop'];
+const COURTS = ['half', 'full'];
+const GAME_TO = [11, 15, 21];
+const DIFFICULTIES = [0, 1, 2, 3];
+const TEAM_COUNT = 4;
+
+const ERROR_NO_PARTY = 'No party with that code.';
+const ERROR_FULL = 'That party is full.';
+const ERROR_VERSION = 'This version of the game cannot play on this server. Please update it.';
+
+function defaultSettings() {
+  return { mode: '2v2', court: 'half', gameTo: 11, difficulty: 1, teams: [0, 1] };
+}
+
+function isInteger(value) {
+  return typeof value === 'number' && Number.isInteger(value);
+}
+
+function cleanAlias(value, id) {
+  const text = typeof value === 'string' ? value.replace(/[\u0000-\u001f\u007f]/g, '').trim() : '';
+  const cut = Array.from(text).slice(0, MAX_ALIAS_LENGTH).join('');
+  return cut.length > 0 ? cut : `PLAYER ${id}`;
+}
+
+// The host's new rules, field by field; a field that is missing or invalid
+// keeps its old value.
+function mergeSettings(old, proposed) {
+  const next = { ...old, teams: [...old.teams] };
+  if (typeof proposed !== 'object' || proposed === null) return next;
+  if (MODES.includes(proposed.mode)) next.mode = proposed.mode;
+  if (COURTS.includes(proposed.court)) next.court = proposed.court;
+  if (GAME_TO.includes(proposed.gameTo)) next.gameTo = proposed.gameTo;
+  if (DIFFICULTIES.includes(proposed.difficulty)) next.difficulty = proposed.difficulty;
+  const teams = proposed.teams;
+  if (Array.isArray(teams) && teams.length === 2 && teams.every((t) => isInteger(t) && t >= 0 && t < TEAM_COUNT) &&
+      teams[0] !== teams[1]) {
+    next.teams = [teams[0], teams[1]];
+  }
+  return next;
+}
+
+// Slots for the members of a starting match, by the game's rules: two-on-two
+// puts side 0 in slots 0 and 1 and side 1 in 2 and 3; one-on-one uses slots
+// 0 and 2 (the same slot of each team, the one that plays); co-op puts
+// everyone on the first team, slots 0 and 1. Returns { slots } (member per
+// slot, or null) or { problem } with the notice for the host.
+function assignSlots(mode, members) {
+  const slots = [null, null, null, null];
+  if (mode === 'coop') {
+    if (members.length > 2) return { problem: 'CO-OP HAS ROOM FOR TWO PLAYERS' };
+    members.forEach((m, i) => { slots[i] = m; });
+    return { slots };
+  }
+  const sides = [members.filter((m) => m.side === 0), members.filter((m) => m.side === 1)];
+  if (mode === '1v1') {
+    if (sides[0].length > 1 || sides[1].length > 1) return { problem: '1 ON 1 NEEDS ONE PLAYER ON EACH SIDE' };
+    if (sides[0].length) slots[0] = sides[0][0];
+    if (sides[1].length) slots[2] = sides[1][0];
+    return { slots };
+  }
+  if (sides[0].length > 2 || sides[1].length > 2) return { problem: 'TOO MANY PLAYERS ON ONE SIDE' };
+  sides[0].forEach((m, i) => { slots[i] = m; });
+  sides[1].forEach((m, i) => { slots[2 + i] = m; });
+  return { slots };
+}
+
+// Last tick of an input message (type 1: slot, first tick, count, records),
+// or -1 when it is not one.
+function lastInputTick(data) {
+  if (data.length < INPUT_HEADER_BYTES || data[0] !== INPUT_MESSAGE) return -1;
+  const count = data[6];
+  if (count < 1 || data.length !== INPUT_HEADER_BYTES + INPUT_RECORD_BYTES * count) return -1;
+  return data.readInt32LE(2) + count - 1;
+}
+
+class Lobby {
+  constructor(log = () => {}) {
+    this.parties = new Map();
+    this.nextId = 1;
+    this.log = log;
+  }
+
+  newCode() {
+    for (;;) {
+      let code = '';
+      for (let i = 0; i < CODE_LENGTH; i++) code += CODE_ALPHABET[crypto.randomInt(CODE_ALPHABET.length)];
+      if (!this.parties.has(code)) return code;
+    }
+  }
+
+  // A connection arrived on "/api/party/new" (code null) or
+  // "/api/party/CODE". Returns its member, or null after an error.
+  attach(code, link) {
+    let party;
+    if (code === null) {
+      party = { code: this.newCode(), host: 0, state: 'lobby', settings: defaultSettings(), members: [] };
+      this.parties.set(party.code, party);
+    } else {
+      party = this.parties.get(code);
+      if (!party) return this.refuse(link, ERROR_NO_PARTY);
+      if (party.members.length >= MAX_MEMBERS) return this.refuse(link, ERROR_FULL);
+    }
+    const member = {
+      id: this.nextId++, alias: '', side: 0, ready: false, slot: -1, greeted: false, inMatch: false,
+      lastTick: -1, party, link,
+    };
+    party.members.push(member);
+    if (party.host === 0) party.host = member.id;
+    this.log(`member ${member.id} on party ${party.code}`);
+    return member;
+  }
+
+  refuse(link, msg) {
+    link.sendText(JSON.stringify({ t: 'error', msg }));
+    link.close();
+    return null;
+  }
+
+  handleText(member, text) {
+    let msg;
+    try {
+      msg = JSON.parse(text);
+    } catch (e) {
+      return;
+    }
+    if (typeof msg !== 'object' || msg === null || typeof msg.t !== 'string') return;
+    if (msg.t === 'ping') {
+      member.link.sendText('{"t":"pong"}');
+      return;
+    }
+    if (msg.t === 'hello') {
+      this.hello(member, msg);
+      return;
+    }
+    if (!member.greeted) return;
+    const handler = {
+      settings: () => this.settings(member, msg),
+      side: () => this.side(member, msg),
+      ready: () => this.ready(member, msg),
+      start: () => this.start(member),
+      end: () => this.end(member),
+      emote: () => this.emote(member, msg),
+    }[msg.t];
+    if (handler) handler();
+  }
+
+  hello(member, msg) {
+    if (member.greeted) return;
+    if (msg.ver !== PROTOCOL_VERSION) {
+      this.refuse(member.link, ERROR_VERSION);
+      return;
+    }
+    const party = member.party;
+    member.alias = cleanAlias(msg.alias, member.id);
+    const greeted = this.greetedMembers(party).filter((m) => m !== member);
+    const onSide1 = greeted.filter((m) => m.side === 1).length;
+    member.side = greeted.length - onSide1 > onSide1 ? 1 : 0; // the emptier side, side 0 on a tie
+    member.greeted = true;
+    member.link.sendText(JSON.stringify({ t: 'welcome', id: member.id, code: party.code }));
+    this.broadcastRoom(party);
+  }
+
+  settings(member, msg) {
+    const party = member.party;
+    if (party.host !== member.id || party.state !== 'lobby') return;
+    party.settings = mergeSettings(party.settings, msg.settings);
+    this.broadcastRoom(party);
+  }
+
+  side(member, msg) {
+    if (member.party.state !== 'lobby' || (msg.side !== 0 && msg.side !== 1)) return;
+    member.side = msg.side;
+    member.ready = false;
+    this.broadcastRoom(member.party);
+  }
+
+  ready(member, msg) {
+    if (member.party.state !== 'lobby') return;
+    member.ready = msg.ready === true || (typeof msg.ready === 'number' && msg.ready !== 0);
+    this.broadcastRoom(member.party);
+  }
+
+  notice(member, msg) {
+    member.link.sendText(JSON.stringify({ t: 'notice', msg }));
+  }
+
+  start(member) {
+    const party = member.party;
+    if (party.host !== member.id || party.state !== 'lobby') return;
+    const players = this.greetedMembers(party);
+    if (players.some((m) => m.id !== party.host && !m.ready)) {
+      this.notice(member, 'WAITING FOR EVERYONE TO BE READY');
+      return;
+    }
+    const { slots, problem } = assignSlots(party.settings.mode, players);
+    if (problem) {
+      this.notice(member, problem);
+      return;
+    }
+    party.state = 'playing';
+    slots.forEach((m, slot) => {
+      if (!m) return;
+      m.slot = slot;
+      m.inMatch = true;
+      m.lastTick = -1;
+    });
+    const start = JSON.stringify({
+      t: 'start',
+      seed: crypto.randomInt(0x100000000),
+      delay: START_DELAY_TICKS,
+      settings: party.settings,
+      slots: slots.map((m) => (m ? { id: m.id, alias: m.alias } : null)),
+    });
+    for (const m of party.members) if (m.inMatch) m.link.sendText(start);
+    this.log(`party ${party.code} starts: ${slots.map((m) => (m ? m.id : '-')).join(' ')}`);
+    this.broadcastRoom(party);
+  }
+
+  end(member) {
+    const party = member.party;
+    if (party.host !== member.id || party.state !== 'playing') return;
+    this.backToLobby(party);
+    for (const m of this.greetedMembers(party)) m.link.sendText('{"t":"ended"}');
+    this.broadcastRoom(party);
+  }
+
+  backToLobby(party) {
+    party.state = 'lobby';
+    for (const m of party.members) {
+      m.inMatch = false;
+      m.slot = -1;
+      m.ready = false;
+    }
+  }
+
+  emote(member, msg) {
+    if (!member.inMatch || !isInteger(msg.e) || msg.e < 0 || msg.e > MAX_EMOTE) return;
+    const text = JSON.stringify({ t: 'emote', slot: member.slot, e: msg.e });
+    for (const m of member.party.members) if (m !== member && m.inMatch) m.link.sendText(text);
+  }
+
+  // Binary match messages go unchanged, in order, to the other members: the
+  // other players of the match while one runs, the rest of the lobby else.
+  handleBinary(member, data) {
+    const party = member.party;
+    if (!member.greeted) return;
+    if (party.state === 'playing' && !member.inMatch) return;
+    if (member.inMatch) member.lastTick = Math.max(member.lastTick, lastInputTick(data));
+    for (const m of party.members) {
+      if (m !== member && m.greeted && m.inMatch === member.inMatch) m.link.sendBinary(data);
+    }
+  }
+
+  // The member's connection is gone.
+  detach(member) {
+    const party = member.party;
+    const index = party.members.indexOf(member);
+    if (index < 0) return;
+    party.members.splice(index, 1);
+    this.log(`member ${member.id} left party ${party.code}`);
+    if (party.members.length === 0) {
+      this.parties.delete(party.code);
+      return;
+    }
+    if (party.host === member.id) party.host = (this.greetedMembers(party)[0] || party.members[0]).id;
+    if (member.greeted) this.announceLeaving(party, member);
+    if (party.state === 'playing' && !party.members.some((m) => m.inMatch)) this.backToLobby(party);
+    this.broadcastRoom(party);
+  }
+
+  // Players of a running match hear "drop" (with the last input tick relayed
+  // for the leaver, so every client hands the slot to the CPU at the same
+  // tick); everyone else hears "left".
+  announceLeaving(party, member) {
+    const dropped = member.inMatch && party.state === 'playing';
+    const drop = { t: 'drop', slot: member.slot, alias: member.alias };
+    if (member.lastTick >= 0) drop.after = member.lastTick;
+    const dropText = JSON.stringify(drop);
+    const leftText = JSON.stringify({ t: 'left', alias: member.alias });
+    for (const m of this.greetedMembers(party)) m.link.sendText(dropped && m.inMatch ? dropText : leftText);
+  }
+
+  greetedMembers(party) {
+    return party.members.filter((m) => m.greeted);
+  }
+
+  broadcastRoom(party) {
+    const room = JSON.stringify({
+      t: 'room',
+      code: party.code,
+      host: party.host,
+      state: party.state,
+      settings: party.settings,
+      members: this.greetedMembers(party).map((m) => ({
+        id: m.id, alias: m.alias, side: m.side, ready: m.ready, slot: m.slot,
+      })),
+    });
+    for (const m of this.greetedMembers(party)) m.link.sendText(room);
+  }
+}
+
+module.exports = { Lobby, assignSlots, mergeSettings, lastInputTick };
