@@ -12,6 +12,9 @@
 #include "ui/frontend.h"
 
 int main(int argc, char** argv) {
+    // The play-by-play and the test modes' lines reach a pipe or a file as
+    // they happen.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     CommandLine cmd;
     parseCommandLine(argc, argv, cmd);
     if (cmd.buildProfile) return runBuildProfile();

@@ -1,0 +1,191 @@
+// A new player's session, end to end, on the X server the tests run on: the
+// game starts in a visible window and goes into a match, keys and the mouse
+// reach it, the score changes, the window is resized and then closed like a
+// window manager would, and the settings file is written at exit.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string run(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, pipe)) out += buf;
+        pclose(pipe);
+    }
+    return out;
+}
+
+// The game copied into a folder of its own, so its settings file lands there.
+struct GameProcess {
+    fs::path dir;
+    pid_t pid = -1;
+    int exitCode = -1;
+
+    explicit GameProcess(const std::string& name) : dir(fs::path(KORVALO_TEST_OUTPUT_DIR) / name) {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        const fs::path binary(KORVALO_BINARY);
+        fs::copy_file(binary, dir / "korvalo");
+        fs::copy(binary.parent_path() / "fonts", dir / "fonts", fs::copy_options::recursive);
+    }
+    ~GameProcess() {
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    void start(std::vector<std::string> args) {
+        args.insert(args.begin(), (dir / "korvalo").string());
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 1, (dir / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&files, 2, (dir / "err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_EQ(posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&files);
+    }
+    std::string out() const { return readFile(dir / "out.txt"); }
+    // Collects the exit once the process has ended; exitCode is then set.
+    bool ended() {
+        if (pid <= 0) return true;
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) != pid) return false;
+        pid = -1;
+        exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return true;
+    }
+    bool running() { return !ended(); }
+    // Exit code once it ends within the time, -1 otherwise.
+    int waitForExit(std::chrono::seconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!ended() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(100ms);
+        return pid == -1 ? exitCode : -1;
+    }
+    std::string visibleWindow() const {
+        if (pid <= 0) return {};
+        std::istringstream ids(run("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null"));
+        std::string id;
+        ids >> id;
+        return id;
+    }
+};
+
+template <typename F>
+bool waitFor(std::chrono::seconds limit, F done) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(200ms);
+    }
+    return done();
+}
+
+// What a window manager sends when the user clicks the close button.
+void sendCloseRequest(unsigned long window) {
+    Display* d = XOpenDisplay(nullptr);
+    ASSERT_NE(d, nullptr);
+    XEvent e = {};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, window, False, NoEventMask, &e);
+    XFlush(d);
+    XCloseDisplay(d);
+}
+
+bool scoreChanged(const std::string& log) {
+    static const std::regex scoreLine(R"(\] (\d+)-(\d+)  )");
+    for (std::sregex_iterator it(log.begin(), log.end(), scoreLine), end; it != end; ++it)
+        if ((*it)[1] != "0" || (*it)[2] != "0") return true;
+    return false;
+}
+
+TEST(PlayEndToEnd, StartPlayResizeAndCloseWritesTheSettings) {
+    GameProcess game("play_e2e");
+    // Software GL under Xvfb is slow: the smallest scene target keeps the
+    // match near real time.
+    std::ofstream(game.dir / "korvalo_settings.cfg") << "graphics=2\nmouseSens=5\n";
+    game.start({"--log", "--target", "3"});
+    std::string window;
+    ASSERT_TRUE(waitFor(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
+    ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
+    ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(waitFor(60s, [&] { return game.out().find("FIRST TO 3") != std::string::npos; }));
+
+    run("xdotool windowactivate --sync " + window + " 2>/dev/null; xdotool windowfocus --sync " + window);
+    // Run at the hoop, shoot, pass and look around until somebody scores.
+    const bool scored = waitFor(300s, [&] {
+        run("xdotool keydown --window " + window + " w; sleep 0.4; xdotool keyup --window " + window + " w");
+        run("xdotool mousemove_relative --sync 40 0");
+        run("xdotool keydown --window " + window + " space; sleep 0.45; xdotool keyup --window " + window + " space");
+        run("xdotool key --window " + window + " e");
+        return scoreChanged(game.out()) || !game.running();
+    });
+    ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
+    EXPECT_TRUE(scored) << game.out();
+
+    run("xdotool windowsize --sync " + window + " 1000 700");
+    std::this_thread::sleep_for(1s);
+    run("xdotool windowsize --sync " + window + " 700 900");
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(game.running());
+
+    sendCloseRequest(std::stoul(window));
+    EXPECT_EQ(game.waitForExit(30s), 0) << readFile(game.dir / "err.txt");
+    const std::string saved = readFile(game.dir / "korvalo_settings.cfg");
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 15) << saved;
+    EXPECT_EQ(saved.rfind("oneOnOne=0\nfullCourt=0\n", 0), 0u) << saved;
+    EXPECT_NE(saved.find("graphics=2\n"), std::string::npos) << saved;
+}
+
+TEST(PlayEndToEnd, AHeadlessRunShowsNoWindowAndWritesNoSettings) {
+    GameProcess game("headless_e2e");
+    game.start({"--sim", "3"});
+    bool sawWindow = false;
+    for (int i = 0; i < 600 && game.running(); ++i) {
+        if (!game.visibleWindow().empty()) sawWindow = true;
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_EQ(game.waitForExit(30s), 0);
+    EXPECT_FALSE(sawWindow);
+    EXPECT_FALSE(fs::exists(game.dir / "korvalo_settings.cfg"));
+    EXPECT_NE(game.out().find("sim 3s"), std::string::npos) << game.out();
+}
+
+} // namespace
