@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <raylib.h>
 
+#include "app/build_profile.h"
 #include "app/command_line.h"
 #include "app/run_flags.h"
 #include "app/simulation_run.h"
@@ -13,7 +14,7 @@
 int main(int argc, char** argv) {
     CommandLine cmd;
     parseCommandLine(argc, argv, cmd);
-    if (cmd.buildProfile) return 0;
+    if (cmd.buildProfile) return runBuildProfile();
     headlessRun = isHeadlessRun(cmd);
     serverUrl = chooseServerUrl(serverUrl, std::getenv("KORVALO_SERVER"));
 

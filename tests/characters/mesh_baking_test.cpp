@@ -1,0 +1,121 @@
+// Baking: vertices made on first use, the seam fix, subsets, skin data, and
+// parts too large for 16-bit indices.
+#include <gtest/gtest.h>
+
+#include <vector>
+#include <raylib.h>
+
+#include "characters/mesh_baking.h"
+
+namespace {
+
+// Five surface vertices; vertex i sits at (i, 0, 0).
+SurfaceMesh fiveVertices() {
+    SurfaceMesh s;
+    for (int i = 0; i < 5; ++i) {
+        s.positions.push_back({(float)i, 0, 0});
+        s.normals.push_back({0, 0, 1});
+    }
+    return s;
+}
+
+TEST(MeshBaking, NothingToBake) {
+    const SurfaceMesh s = fiveVertices();
+    MeshData out;
+    bakeMeshData(out, s, {}, {}, {}, true);
+    EXPECT_EQ(out.vertexCount(), 0);
+    EXPECT_TRUE(out.indices.empty());
+}
+
+TEST(MeshBaking, VerticesInOrderOfFirstUseWithDefaults) {
+    const SurfaceMesh s = fiveVertices();
+    const std::vector<uint32_t> tris = {3, 1, 4, 1, 3, 0};
+    MeshData out;
+    std::vector<uint32_t> source;
+    bakeMeshData(out, s, tris, {}, {}, false, &source);
+    EXPECT_EQ(source, (std::vector<uint32_t>{3, 1, 4, 0}));
+    EXPECT_EQ(out.indices, (std::vector<uint16_t>{0, 1, 2, 1, 0, 3}));
+    ASSERT_EQ(out.vertexCount(), 4);
+    EXPECT_FLOAT_EQ(out.positions[0], 3.0f);
+    EXPECT_FLOAT_EQ(out.normals[2], 1.0f);
+    EXPECT_EQ(out.texcoords, std::vector<float>(8, 0.0f));
+    EXPECT_EQ(out.colors, std::vector<uint8_t>(16, 255)); // no colours: opaque white
+    EXPECT_FALSE(out.indexOverflow);
+    // Vertex 2 belongs to no baked triangle and is not baked.
+}
+
+TEST(MeshBaking, SeamFixShiftsTheLowSideOfAStraddlingTriangle) {
+    const SurfaceMesh s = fiveVertices();
+    const std::vector<Vector2> uvs = {{0.95f, 0.1f}, {0.97f, 0.2f}, {0.02f, 0.3f}, {0.5f, 0.4f}, {0.1f, 0.5f}};
+    const std::vector<Color> colors = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}, {0, 0, 0, 0}, {13, 14, 15, 16}};
+    // The first triangle straddles u = 1; the second uses vertex 2 plainly.
+    const std::vector<uint32_t> tris = {0, 1, 2, 2, 3, 4};
+    MeshData out;
+    std::vector<uint32_t> source;
+    bakeMeshData(out, s, tris, uvs, colors, true, &source);
+    EXPECT_EQ(source, (std::vector<uint32_t>{0, 1, 2, 2, 3, 4}));
+    ASSERT_EQ(out.vertexCount(), 6);
+    EXPECT_FLOAT_EQ(out.texcoords[0], 0.95f);
+    EXPECT_FLOAT_EQ(out.texcoords[2], 0.97f);
+    EXPECT_FLOAT_EQ(out.texcoords[4], 1.02f); // the shifted copy
+    EXPECT_FLOAT_EQ(out.texcoords[5], 0.3f);
+    EXPECT_FLOAT_EQ(out.texcoords[6], 0.02f); // and the plain one
+    EXPECT_EQ(out.colors[8], 9);
+    EXPECT_EQ(out.colors[12], 9);
+    EXPECT_EQ(out.indices, (std::vector<uint16_t>{0, 1, 2, 3, 4, 5}));
+
+    // Without the fix, or without uvs, no vertex is ever duplicated.
+    for (bool seam : {false, true}) {
+        MeshData plain;
+        bakeMeshData(plain, s, tris, seam ? std::span<const Vector2>{} : std::span<const Vector2>(uvs), {}, seam);
+        EXPECT_EQ(plain.vertexCount(), 5);
+    }
+}
+
+TEST(MeshBaking, SkinnedPartsCarryBonesAndBindData) {
+    SurfaceMesh s = fiveVertices();
+    const std::vector<Vector2> uvs(5, Vector2{0.5f, 0.5f});
+    const std::vector<uint8_t> boneA = {0, 1, 2, 3, 4}, boneB = {10, 11, 12, 13, 14};
+    const std::vector<float> weight = {1, 0.75f, 0.5f, 0.25f, 0};
+    const SkinSource source{s, uvs, boneA, boneB, weight};
+    MeshData part;
+    SkinData skin;
+    const std::vector<uint32_t> tris = {4, 2, 0};
+    bakeSkinnedMeshData(source, part, skin, tris, {}, true);
+    ASSERT_EQ(skin.boneA.size(), 3u);
+    EXPECT_EQ(skin.boneA, (std::vector<uint8_t>{4, 2, 0}));
+    EXPECT_EQ(skin.boneB, (std::vector<uint8_t>{14, 12, 10}));
+    EXPECT_EQ(skin.weightA, (std::vector<float>{0, 0.5f, 1}));
+    EXPECT_FLOAT_EQ(skin.bindPositions[0].x, 4.0f);
+    EXPECT_FLOAT_EQ(skin.bindNormals[1].z, 1.0f);
+}
+
+TEST(MeshBaking, PartsBeyondSixteenBitIndicesKeepNoIndices) {
+    SurfaceMesh s;
+    std::vector<uint32_t> tris;
+    for (uint32_t i = 0; i < 70000; ++i) {
+        s.positions.push_back({(float)i, 0, 0});
+        s.normals.push_back({0, 1, 0});
+        tris.push_back(i);
+    }
+    tris.resize(69999);
+    MeshData out;
+    bakeMeshData(out, s, tris, {}, {}, false);
+    EXPECT_EQ(out.vertexCount(), 69999);
+    EXPECT_TRUE(out.indexOverflow);
+    EXPECT_TRUE(out.indices.empty());
+
+    // Just above the limit, and just below it.
+    tris.resize(65538);
+    MeshData above;
+    bakeMeshData(above, s, tris, {}, {}, false);
+    EXPECT_TRUE(above.indexOverflow);
+    tris.resize(65535);
+    MeshData below;
+    bakeMeshData(below, s, tris, {}, {}, false);
+    EXPECT_FALSE(below.indexOverflow);
+    EXPECT_EQ(below.indices.size(), 65535u);
+    EXPECT_EQ(below.indices.back(), 65534);
+}
+
+} // namespace
