@@ -11,7 +11,8 @@ struct ColorF {
 
 inline ColorF toColorF(Color c) { return {(float)c.r, (float)c.g, (float)c.b, (float)c.a}; }
 
-inline unsigned char toByte(float v) { return (unsigned char)std::clamp(v, 0.0f, 255.0f); }
+// Clamped to 0..255 and truncated; NaN becomes 0.
+inline unsigned char toByte(float v) { return (unsigned char)(v > 0.0f ? (v < 255.0f ? v : 255.0f) : 0.0f); }
 
 inline Color toColor(ColorF c) { return {toByte(c.r), toByte(c.g), toByte(c.b), toByte(c.a)}; }
 

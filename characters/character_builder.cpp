@@ -1,6 +1,7 @@
 // buildCharacter and the builder threads.
 #include "characters/character_builder.h"
 
+#include <system_error>
 #include <raymath.h>
 
 #include "characters/body_builder.h"
@@ -24,11 +25,18 @@ std::vector<std::thread> startCharacterBuilders(CharacterModel* models, const Ap
                                                 std::atomic<int>* finished) {
     std::vector<std::thread> threads;
     threads.reserve(n > 0 ? (size_t)n : 0);
-    for (int i = 0; i < n; ++i)
-        threads.emplace_back([model = &models[i], look = looks[i], finished] {
+    for (int i = 0; i < n; ++i) {
+        auto build = [model = &models[i], look = looks[i], finished] {
             buildCharacter(*model, look);
             if (finished) finished->fetch_add(1);
-        });
+        };
+        // A thread that cannot be started: that character is built here and now.
+        try {
+            threads.emplace_back(build);
+        } catch (const std::system_error&) {
+            build();
+        }
+    }
     return threads;
 }
 

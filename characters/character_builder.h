@@ -44,7 +44,8 @@ SurfaceMesh meshShoe(const ShoeShapes& shoe);
 // Builder threads: thread i runs buildCharacter(models[i], looks[i]) and then
 // adds one to `finished` (may be null). The threads touch nothing else, so
 // the caller may poll `finished` while they run and must join them before
-// using the models.
+// using the models. A character whose thread cannot be started is built on
+// the calling thread before this returns. n < 1 starts nothing.
 std::vector<std::thread> startCharacterBuilders(CharacterModel* models, const Appearance* looks, int n,
                                                 std::atomic<int>* finished);
 void joinCharacterBuilders(std::vector<std::thread>& threads);

@@ -37,7 +37,8 @@ struct MeshData {
     std::vector<uint8_t> colors;      // 4 per vertex
     std::vector<uint16_t> indices;    // 3 per triangle
     // Set when the part reached 65536 vertices: 16-bit indices would wrap, so
-    // none are kept and the part must not be drawn indexed.
+    // none are kept; the vertices then hold each triangle's three corners in
+    // turn and the part is drawn without indices.
     bool indexOverflow = false;
     int vertexCount() const { return (int)(positions.size() / 3); }
 };

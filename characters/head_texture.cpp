@@ -1,5 +1,9 @@
-// Head painting. Lengths in head units are q / S; G(d, c) = exp(-|d|^2 / c)
-// is a soft spot. Colours are worked in floats and clamped to bytes once.
+// Head painting. The texture is painted in tiles of 8x8 texels, four rays
+// of a row marching side by side through the four-point kernel with the
+// head's shapes culled to the tile's wedge, which gives exactly what one ray
+// with the whole list gives. Lengths in head units are q / S;
+// G(d, c) = exp(-|d|^2 / c) is a soft spot. Colours are worked in floats and
+// clamped to bytes once.
 #include "characters/head_texture.h"
 
 #include <algorithm>

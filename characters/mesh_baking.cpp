@@ -29,10 +29,36 @@ int32_t seamVertex(BakeContext& bake, uint32_t i, bool shifted) {
     return index;
 }
 
+namespace {
+
+// Rewrites the mesh with every triangle's corners as vertices of their own,
+// in triangle order, and no indices; the source list follows.
+void expandToTriangles(MeshData& out, const std::vector<uint32_t>& corners, std::vector<uint32_t>* sourceOut) {
+    MeshData soup;
+    std::vector<uint32_t> source;
+    for (uint32_t v : corners) {
+        auto copy = [v](const auto& from, auto& to, size_t width) {
+            to.insert(to.end(), from.begin() + v * width, from.begin() + (v + 1) * width);
+        };
+        copy(out.positions, soup.positions, 3);
+        copy(out.normals, soup.normals, 3);
+        copy(out.texcoords, soup.texcoords, 2);
+        copy(out.colors, soup.colors, 4);
+        if (sourceOut) source.push_back((*sourceOut)[v]);
+    }
+    soup.indexOverflow = true;
+    out = std::move(soup);
+    if (sourceOut) *sourceOut = std::move(source);
+}
+
+} // namespace
+
 void bakeMeshData(MeshData& out, const SurfaceMesh& surface, std::span<const uint32_t> triangles,
                   std::span<const Vector2> uvs, std::span<const Color> colors, bool seam,
                   std::vector<uint32_t>* sourceOut) {
     const size_t n = surface.positions.size();
+    const bool fresh = out.positions.empty() && out.indices.empty() && !out.indexOverflow &&
+                       (!sourceOut || sourceOut->empty());
     BakeContext bake{out, surface, uvs, colors, sourceOut, std::vector<int32_t>(n, -1),
                      std::vector<int32_t>(seam && !uvs.empty() ? n : 0, -1)};
     const bool fixSeam = seam && !uvs.empty();
@@ -49,7 +75,11 @@ void bakeMeshData(MeshData& out, const SurfaceMesh& surface, std::span<const uin
     }
     const bool overflow = out.indexOverflow || std::any_of(baked.begin(), baked.end(),
                                                            [](uint32_t i) { return i >= kMaxIndexedVertices; });
-    if (overflow) {
+    if (overflow && fresh) {
+        expandToTriangles(out, baked, sourceOut);
+        return;
+    }
+    if (overflow) { // added to an earlier bake: nothing drawable with 16-bit indices
         out.indexOverflow = true;
         out.indices.clear();
         return;

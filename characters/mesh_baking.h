@@ -28,8 +28,10 @@ struct BakeContext {
 int32_t seamVertex(BakeContext& bake, uint32_t i, bool shifted);
 
 // Appends the given triangles (surface indices, three per triangle) to `out`.
-// A part that reaches 65536 vertices cannot be drawn with 16-bit indices: its
-// indices are left empty and `indexOverflow` is set.
+// A part that reaches 65536 vertices cannot be drawn with 16-bit indices: it
+// gets `indexOverflow` and no indices, and when baked in one call (out
+// empty before) each triangle's corners become vertices of their own, three
+// per triangle in order, so that it draws right without indices.
 void bakeMeshData(MeshData& out, const SurfaceMesh& surface, std::span<const uint32_t> triangles,
                   std::span<const Vector2> uvs, std::span<const Color> colors, bool seam,
                   std::vector<uint32_t>* sourceOut = nullptr);

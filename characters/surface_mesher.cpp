@@ -1,6 +1,8 @@
 // Surface nets over a sampled grid, with empty-space skipping in 6x6x6 blocks
 // of points, two gradient projection steps per vertex, and a Laplacian
-// smoother. Sampling dominates a character's build time.
+// smoother. Sampling and projection dominate a character's build time, so
+// both work block by block, many points per field call, with the field
+// narrowed to the block when the caller can narrow it.
 #include "characters/surface_mesher.h"
 
 #include <algorithm>

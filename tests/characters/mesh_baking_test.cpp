@@ -90,31 +90,50 @@ TEST(MeshBaking, SkinnedPartsCarryBonesAndBindData) {
     EXPECT_FLOAT_EQ(skin.bindNormals[1].z, 1.0f);
 }
 
-TEST(MeshBaking, PartsBeyondSixteenBitIndicesKeepNoIndices) {
+TEST(MeshBaking, PartsBeyondSixteenBitIndicesBecomeTriangleLists) {
+    // 70000 surface vertices used by triangles (i, i + 1, i + 2).
     SurfaceMesh s;
     std::vector<uint32_t> tris;
+    std::vector<uint8_t> boneA;
+    std::vector<float> weight;
     for (uint32_t i = 0; i < 70000; ++i) {
         s.positions.push_back({(float)i, 0, 0});
         s.normals.push_back({0, 1, 0});
-        tris.push_back(i);
+        boneA.push_back((uint8_t)(i % 16));
+        weight.push_back((float)i);
     }
-    tris.resize(69999);
+    for (uint32_t i = 0; i + 2 < 70000; i += 3) tris.insert(tris.end(), {i, i + 1, i + 2});
+    tris.insert(tris.end(), {5, 0, 69998}); // reuses vertices baked long before
+    std::vector<uint32_t> source;
     MeshData out;
-    bakeMeshData(out, s, tris, {}, {}, false);
-    EXPECT_EQ(out.vertexCount(), 69999);
+    bakeMeshData(out, s, tris, {}, {}, false, &source);
     EXPECT_TRUE(out.indexOverflow);
     EXPECT_TRUE(out.indices.empty());
+    ASSERT_EQ(out.vertexCount(), (int)tris.size()); // three vertices per triangle, in order
+    ASSERT_EQ(source.size(), tris.size());
+    for (size_t c = 0; c < tris.size(); ++c) {
+        ASSERT_EQ(source[c], tris[c]);
+        ASSERT_FLOAT_EQ(out.positions[3 * c], (float)tris[c]);
+    }
+    EXPECT_EQ(out.colors.size(), 4 * tris.size());
+    EXPECT_EQ(out.texcoords.size(), 2 * tris.size());
 
-    // Just above the limit, and just below it.
-    tris.resize(65538);
-    MeshData above;
-    bakeMeshData(above, s, tris, {}, {}, false);
-    EXPECT_TRUE(above.indexOverflow);
+    // A skinned part follows vertex for vertex.
+    const std::vector<Vector2> uvs(70000, Vector2{0, 0});
+    const SkinSource skinned{s, uvs, boneA, boneA, weight};
+    MeshData part;
+    SkinData skin;
+    bakeSkinnedMeshData(skinned, part, skin, tris, {}, false);
+    ASSERT_EQ(skin.weightA.size(), tris.size());
+    EXPECT_FLOAT_EQ(skin.weightA.back(), 69998.0f);
+    EXPECT_EQ(skin.boneA[tris.size() - 3], 5);
+
+    // Just below the limit the part keeps its 16-bit indices.
     tris.resize(65535);
     MeshData below;
     bakeMeshData(below, s, tris, {}, {}, false);
     EXPECT_FALSE(below.indexOverflow);
-    EXPECT_EQ(below.indices.size(), 65535u);
+    EXPECT_EQ(below.vertexCount(), 65535);
     EXPECT_EQ(below.indices.back(), 65534);
 }
 
