@@ -372,6 +372,21 @@ TEST_F(CharactersGl, MatchFramesDrawEveryPlayerPosedBySkeleton) {
     UnloadImage(without);
 }
 
+TEST_F(CharactersGl, PlayersSharingAModelAreEachDrawnInTheirOwnPose) {
+    settings = Settings{};
+    applyHomeTeam(0);
+    const CharacterModel* four[4] = {&models[0], &models[0], &models[2], &models[3]};
+    MatchState s;
+    initMatchState(s, 0, 1, 0, four, &arena, 11, 1);
+    updateMatchCamera(s, 1.0f / 60.0f, true);
+    Image with = renderMatch(s, nullptr);
+    Image without = renderMatch(withoutModels(s), nullptr);
+    int inView = 0;
+    EXPECT_EQ(playersDrawn(s, with, without, inView), 4);
+    UnloadImage(with);
+    UnloadImage(without);
+}
+
 // ---- parts beyond 16-bit indices ----
 
 std::vector<std::string> warnings;
