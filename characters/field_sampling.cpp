@@ -15,14 +15,17 @@ void forEachPointGroup(std::span<const Vector3> points, float bucket,
     }
     auto cells = [&](float extent) { return (size_t)std::min(std::floor(extent / bucket), 65535.0f) + 1; };
     size_t nx = cells(hi.x - lo.x), ny = cells(hi.y - lo.y), nz = cells(hi.z - lo.z);
-    // Widely spread points get coarser cubes, so the grid stays small.
-    while (nx * ny * nz > 4 * points.size() + 4096) {
+    // Widely spread points get coarser cubes, so the grid stays small; points
+    // spread without bound make one group.
+    const size_t most = 4 * points.size() + 4096;
+    for (int i = 0; i < 64 && nx * ny * nz > most; ++i) {
         bucket *= 2.0f;
         nx = cells(hi.x - lo.x), ny = cells(hi.y - lo.y), nz = cells(hi.z - lo.z);
     }
+    if (nx * ny * nz > most) nx = ny = nz = 1;
     auto cube = [&](const Vector3& p) {
         auto at = [&](float v, float from, size_t n) {
-            return std::min((size_t)std::max(0.0f, std::floor((v - from) / bucket)), n - 1);
+            return (size_t)std::min(std::max(0.0f, std::floor((v - from) / bucket)), (float)(n - 1));
         };
         return (at(p.z, lo.z, nz) * ny + at(p.y, lo.y, ny)) * nx + at(p.x, lo.x, nx);
     };

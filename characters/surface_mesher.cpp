@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -34,9 +35,19 @@ struct Grid {
     }
 };
 
+// Eight inside flags (bytes 0 or 1) read at once.
+inline uint64_t word(const uint8_t* bytes) {
+    uint64_t w;
+    std::memcpy(&w, bytes, sizeof w);
+    return w;
+}
+constexpr uint64_t kAllInside = 0x0101010101010101ull;
+
+constexpr float kMostCells = 65536.0f; // per axis; beyond it (or not finite) the box meshes to nothing
+
 int cellsAlong(float lo, float hi, float cell) {
     const float c = std::ceil((hi - lo) / cell);
-    return c >= 1.0f ? (int)c : 0;
+    return c >= 1.0f && c <= kMostCells ? (int)c : 0;
 }
 
 // The field for a box of points: the narrowed one when there is a narrowing.
@@ -64,12 +75,12 @@ void sampleGrid(const SdfBatchField& whole, const Grid& g, const MeshingOptions&
                 const int x1 = std::min(x0 + kBlock, g.nx);
                 const SdfBox box = {g.at((float)x0, (float)y0, (float)z0),
                                     g.at((float)(x1 - 1), (float)(y1 - 1), (float)(z1 - 1))};
-                const FieldFor field(whole, options, box);
                 if (options.skipFarBlocks) {
+                    // One point: the whole field, before anything is narrowed for the block.
                     const Vector3 middle = g.at((float)(x0 + x1 - 1) / 2.0f, (float)(y0 + y1 - 1) / 2.0f,
                                                 (float)(z0 + z1 - 1) / 2.0f);
                     float mid = 0;
-                    field(&middle, &mid, 1);
+                    whole(&middle, &mid, 1);
                     if (std::fabs(mid) > farValue) {
                         for (int z = z0; z < z1; ++z)
                             for (int y = y0; y < y1; ++y)
@@ -77,6 +88,7 @@ void sampleGrid(const SdfBatchField& whole, const Grid& g, const MeshingOptions&
                         continue;
                     }
                 }
+                const FieldFor field(whole, options, box);
                 points.clear();
                 for (int z = z0; z < z1; ++z)
                     for (int y = y0; y < y1; ++y)
@@ -104,6 +116,16 @@ void placeVertices(const Grid& g, const std::vector<float>& values, const std::v
             const size_t row = g.point(0, y, z);
             const uint8_t* in[4] = {&inside[row], &inside[row + dy], &inside[row + dz], &inside[row + dz + dy]};
             for (int x = 0; x < g.cx; ++x) {
+                // Eight cells at a time while all their corners agree.
+                if (x + 9 <= g.nx) {
+                    const uint64_t w = word(in[0] + x);
+                    if ((w == 0 || w == kAllInside) && w == word(in[0] + x + 1) && w == word(in[1] + x) &&
+                        w == word(in[1] + x + 1) && w == word(in[2] + x) && w == word(in[2] + x + 1) &&
+                        w == word(in[3] + x) && w == word(in[3] + x + 1)) {
+                        x += 7;
+                        continue;
+                    }
+                }
                 const unsigned mask = in[0][x] | in[0][x + 1] << 1 | in[1][x] << 2 | in[1][x + 1] << 3 |
                                       in[2][x] << 4 | in[2][x + 1] << 5 | in[3][x] << 6 | in[3][x + 1] << 7;
                 if (mask == 0 || mask == 0xFFu) continue;
@@ -211,6 +233,9 @@ void emitFaces(const Grid& g, const std::vector<uint8_t>& inside, const std::vec
         for (p[1] = lo[1]; p[1] < hi[1]; ++p[1]) {
             const size_t row = g.point(0, p[1], p[2]);
             for (p[0] = lo[0]; p[0] < hi[0]; ++p[0]) {
+                // Eight edges at a time while their ends agree.
+                while (p[0] + 8 <= hi[0] && word(&inside[row + p[0]]) == word(&inside[row + p[0] + step])) p[0] += 8;
+                if (p[0] >= hi[0]) break;
                 if (inside[row + p[0]] == inside[row + p[0] + step]) continue;
                 // Cells in cyclic order: (u-1, w-1), then the ring through (u, w).
                 auto vertexAt = [&](int du, int dw) {

@@ -30,6 +30,8 @@ struct MeshingOptions {
 
 // The grid has ceil((max - min) / cell) cells per axis and its points lie at
 // min + cell * (i, j, k), so the last point may be up to a cell beyond max.
+// An empty or inverted box, a cell that is not positive and more than 65536
+// cells along an axis give an empty mesh.
 SurfaceMesh polygonizeSdf(const SdfField& field, Vector3 min, Vector3 max, float cell,
                           const MeshingOptions& options = {});
 

@@ -42,6 +42,8 @@ TEST(FieldSampling, GroupsCoverEveryPointOnceInsideTheirBoxes) {
     // One point far away: the cubes grow coarser and nothing is lost.
     points.push_back({1e6f, 0, 0});
     EXPECT_GE(checkGroups(points, 0.1f), 2u);
+    points.push_back({INFINITY, 0, 0}); // and one at infinity: still every point, once
+    EXPECT_GE(checkGroups(points, 0.1f), 1u);
     forEachPointGroup({}, 0.1f, [&](const SdfBox&, std::span<const uint32_t>) { ADD_FAILURE(); });
 }
 

@@ -35,6 +35,9 @@ TEST(SurfaceMesher, FieldWithoutASurfaceGivesNothing) {
     }
     EXPECT_TRUE(polygonizeSdf(sphere, {0, 0, 0}, {0, 0, 0}, kCell).positions.empty()); // an empty box
     EXPECT_TRUE(polygonizeSdf(sphere, {-1, -1, -1}, {1, 1, 1}, 0.0f).positions.empty());
+    EXPECT_TRUE(polygonizeSdf(sphere, {-1, -1, -1}, {1, 1, 1}, NAN).positions.empty());
+    EXPECT_TRUE(polygonizeSdf(sphere, {-1, -1, -1}, {1, 1, INFINITY}, 0.1f).positions.empty());
+    EXPECT_TRUE(polygonizeSdf(sphere, {1, 1, 1}, {-1, -1, -1}, 0.1f).positions.empty());
 }
 
 TEST(SurfaceMesher, SphereIsClosedOutwardAndOnTheSurface) {
