@@ -16,7 +16,9 @@
 #include "app/run_flags.h"
 #include "app/settings.h"
 #include "audio/audio.h"
+#include "characters/character_builder.h"
 #include "characters/character_model.h"
+#include "characters/character_upload.h"
 #include "characters/shared_meshes.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
@@ -87,17 +89,14 @@ RosterBuild rosterBuild;
 void startRosterBuilds() {
     for (int t = 0; t < kRosterTeams; ++t)
         for (int p = 0; p < 2; ++p) rosterBuild.looks[2 * t + p] = teams[t].players[p].look;
-    for (int k = 0; k < kCharacterCount; ++k) {
-        rosterBuild.threads.emplace_back([k] {
-            applyAppearance(characterModels[k], rosterBuild.looks[k]);
-            rosterBuild.done.fetch_add(1);
-        });
-    }
+    rosterBuild.threads = startCharacterBuilders(characterModels, rosterBuild.looks, kCharacterCount, &rosterBuild.done);
 }
 
-void joinRosterBuilds() {
-    for (std::thread& t : rosterBuild.threads) t.join();
-    rosterBuild.threads.clear();
+void joinRosterBuilds() { joinCharacterBuilders(rosterBuild.threads); }
+
+// GPU objects are made on the main thread only, once the builders are joined.
+void uploadRosterModels() {
+    for (CharacterModel& model : characterModels) uploadCharacterModel(model);
 }
 
 bool skipInputThisFrame() {
@@ -148,6 +147,7 @@ bool startUp(const CommandLine& cmd) {
         return false;
     }
     joinRosterBuilds();
+    uploadRosterModels();
     playMusicTrack(kMenuMusic);
     fadeAmount = 1.0f;
     return true;

@@ -7,6 +7,7 @@
 #include <raymath.h>
 
 #include "app/anim_clock.h"
+#include "characters/character_drawing.h"
 #include "characters/shared_meshes.h"
 #include "render/arena.h"
 #include "sim/ai.h"
@@ -34,12 +35,26 @@ constexpr float kCoveredScore = 0.7f;
 constexpr float kContainedScore = 0.42f;
 
 // ---- the players' character models ----
-// Skinning and drawing a model belong to the character code; these are the
-// two points where the world pass hands a player to it. Until the character
-// code provides them, the world is drawn without players.
 
-void skinPlayerModel(const Player&) {}
-void drawPlayerModel(const Player&, bool /*shadowPass*/, bool /*hideHead*/) {}
+// The match holds its models read-only for the rules; skinning rewrites only
+// a model's vertex buffers, which belong to the drawing.
+CharacterModel& drawnModel(const Player& p) { return const_cast<CharacterModel&>(*p.model); }
+
+void skinPlayerModel(const Player& p) { skinCharacterModel(drawnModel(p), p.skeleton); }
+
+// An online party may field the same team on both sides, so two players can
+// share one model; its vertex buffers then hold whichever pose was skinned
+// last, and each of them is skinned again right before his own draw.
+bool sharesModel(const MatchState& s, const Player& p) {
+    for (const Player& o : s.players)
+        if (o.present && &o != &p && o.model == p.model) return true;
+    return false;
+}
+
+void drawPlayerModel(const MatchState& s, const Player& p, bool shadowPass, bool hideHead) {
+    if (sharesModel(s, p)) skinPlayerModel(p);
+    drawCharacterModel(*p.model, p.skeleton, shadowPass, hideHead);
+}
 
 void skinPlayerModels(const MatchState& s) {
     for (const Player& p : s.players)
@@ -51,7 +66,7 @@ void drawPlayerModels(const MatchState& s, bool shadowPass, bool firstPerson) {
     for (const Player& p : s.players) {
         if (!p.present || !p.model) continue;
         const bool hideHead = firstPerson && p.index == s.localIndex && s.chaseBlend < kFirstPersonBlend;
-        drawPlayerModel(p, shadowPass, hideHead);
+        drawPlayerModel(s, p, shadowPass, hideHead);
     }
 }
 

@@ -5,8 +5,6 @@
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/release/bench/render/arena_bench
 #include <benchmark/benchmark.h>
 #include <raylib.h>
-#define GLFW_INCLUDE_NONE
-#include <GLFW/glfw3.h>
 
 #include "app/match_start.h"
 #include "app/program_random.h"
@@ -20,13 +18,6 @@
 #include "sim/camera.h"
 
 namespace {
-
-using FinishFn = void (*)();
-FinishFn glFinishFn = nullptr;
-
-void finishGpu() {
-    if (glFinishFn) glFinishFn();
-}
 
 void BM_BuildArenaGeometry(benchmark::State& state) {
     int spectators = 0;
@@ -71,7 +62,6 @@ void registerWindowBenchmarks() {
 
 int main(int argc, char** argv) {
     return runBenchmarksWithOptionalWindow(argc, argv, 1280, 720, "korvalo arena bench", [] {
-        glFinishFn = (FinishFn)glfwGetProcAddress("glFinish");
         settings = Settings{};
         initRenderer(renderer);
         initSharedMeshes();
