@@ -153,9 +153,15 @@ bool startUp(const CommandLine& cmd) {
     return true;
 }
 
+const Settings& settingsToKeep() {
+    // During an online match `settings` holds the party's rules; the user's
+    // own values wait in savedSettings.
+    return onlineMatchActive ? savedSettings : settings;
+}
+
 void shutDown(bool saveUserSettings) {
     joinRosterBuilds();
-    if (saveUserSettings) saveSettings(settings, settingsPath);
+    if (saveUserSettings) saveSettings(settingsToKeep(), settingsPath);
     shutdownAudio();
     CloseWindow();
 }

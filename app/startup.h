@@ -4,11 +4,15 @@
 // uploaded before any run mode starts.
 #pragma once
 #include "app/command_line.h"
+#include "app/settings.h"
 
 // Brings the program up to the point where a run mode can start. Returns
 // false when the window was closed during the intro: the program has then
 // already shut down (without saving) and main returns.
 bool startUp(const CommandLine& cmd);
+// The settings a save at exit writes: the user's own, also while an online
+// match has the party's rules in force.
+const Settings& settingsToKeep();
 // Saves the settings when asked, closes the audio and the window.
 void shutDown(bool saveUserSettings);
 

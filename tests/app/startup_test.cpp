@@ -66,3 +66,18 @@ TEST(PauseGuard, PauseWaitsForTheScreenToSettleAndNeverAfterTheMatch) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ExitSave, AnOnlineMatchNeverSavesThePartyRules) {
+    settings = Settings{};
+    savedSettings = Settings{};
+    savedSettings.difficulty = 0;
+    settings.difficulty = 3; // the party's level
+    onlineMatchActive = true;
+    EXPECT_EQ(settingsToKeep().difficulty, 0);
+    onlineMatchActive = false;
+    EXPECT_EQ(settingsToKeep().difficulty, 3);
+}
+
+} // namespace
