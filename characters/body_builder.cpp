@@ -138,6 +138,11 @@ void classify(const VertexRules& r, Vector3 p, BodyVertex& v) {
     if (dJ < dB) v.garment = GARMENT_JERSEY, m = BODY_TRUNK;
     const float dS = shortsDistance(r.shapes, p, &mS);
     if (dS < std::min(dB, dJ)) v.garment = GARMENT_SHORTS, m = mS;
+    // The glutes bulge a little past the back of the seat; within the shorts'
+    // height that bulge is still the seat, not bare skin.
+    if (v.garment == GARMENT_SKIN && m == BODY_TRUNK && p.y > r.shapes.botS && p.y < r.shapes.topS &&
+        p.z < joint(r.bind, thighJoint(0)).z)
+        v.garment = GARMENT_SHORTS;
     v.material = m;
 }
 
