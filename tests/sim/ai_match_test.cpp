@@ -1,9 +1,7 @@
-// All-CPU matches to 11 in every mode (one-on-one and two-on-two, half and
-// full court) at every difficulty. Each must be played to its end with
-// consistent box scores; the state stays finite and in range on every frame
-// (the snapshot loader refuses anything else), wanted moves stay at most unit
-// length and nobody wanders off the court; the clear rule is called in half
-// court only; and together the matches show every kind of play.
+// All-CPU matches to 11 in every mode at every difficulty: each is played to
+// its end with consistent box scores, a state the snapshot loader accepts on
+// every frame and everyone on the court; "CLEARED" only in half court; and
+// together they show every kind of play.
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
@@ -24,13 +22,7 @@ struct MatchMode {
     bool oneOnOne, fullCourt;
 };
 
-std::string modeName(const MatchMode& m) {
-    return std::string(m.oneOnOne ? "one-on-one" : "two-on-two") + (m.fullCourt ? " full" : " half") +
-           " court at difficulty " + std::to_string(m.difficulty);
-}
-
-// The court bounds, with room for a push from body contact, which comes after
-// the bounds are applied within a tick.
+// The court bounds, with room for the body-contact push that follows them.
 bool onCourt(const MatchState& s, const Player& p) {
     constexpr float kContactPush = 0.4f;
     const float maxZ = (s.fullCourt ? 26.86f : 12.53f) + kContactPush;
@@ -42,40 +34,10 @@ struct Totals {
     bool clearedInHalfCourt = false;
 };
 
-bool sawCleared(const MatchState& s) {
-    for (const Callout& c : s.callouts)
-        if (c.text == "CLEARED") return true;
-    return false;
-}
-
-void checkBoxScore(const MatchState& s, Totals& totals) {
-    int team[2] = {0, 0};
-    for (const Player& p : s.players) {
-        EXPECT_EQ(p.points, 2 * (p.fgm - p.tpm) + 3 * p.tpm) << "player " << p.index;
-        EXPECT_LE(p.fgm, p.fga);
-        EXPECT_LE(p.tpm, p.tpa);
-        EXPECT_LE(p.tpm, p.fgm);
-        team[p.team] += p.points;
-        totals.twos += p.fgm - p.tpm;
-        totals.threes += p.tpm;
-        totals.rebounds += p.rebounds;
-        totals.assists += p.assists;
-        totals.steals += p.steals;
-        totals.blocks += p.blocks;
-        totals.dunks += p.dunks;
-    }
-    EXPECT_EQ(team[0], s.scores[0]);
-    EXPECT_EQ(team[1], s.scores[1]);
-}
-
 void playMatch(const MatchMode& m, uint32_t seed, Totals& totals) {
-    SCOPED_TRACE(modeName(m));
-    const MatchOptions options = {.localIndex = -1,
-                                  .oneOnOne = m.oneOnOne,
-                                  .fullCourt = m.fullCourt,
-                                  .difficulty = m.difficulty,
-                                  .target = kTarget,
-                                  .seed = seed};
+    SCOPED_TRACE(std::string(m.oneOnOne ? "1v1" : "2v2") + (m.fullCourt ? " full" : " half") + " difficulty " +
+                 std::to_string(m.difficulty));
+    const MatchOptions options = {-1, m.oneOnOne, m.fullCourt, m.difficulty, kTarget, seed};
     auto s = newMatch(options);
     auto scratch = newMatch(options);
     const PlayerInput idle[4] = {};
@@ -84,7 +46,7 @@ void playMatch(const MatchMode& m, uint32_t seed, Totals& totals) {
     int frame = 0;
     for (; frame < kMaxFrames && s->phase != PHASE_OVER; ++frame) {
         stepMatchFrame(*s, idle);
-        cleared |= sawCleared(*s);
+        for (const Callout& c : s->callouts) cleared |= c.text == "CLEARED";
         ageCallouts(*s, 1.0f / 60.0f);
         saveSnapshot(*s, image);
         ASSERT_TRUE(loadSnapshot(*scratch, image.data(), image.size())) << "frame " << frame;
@@ -101,7 +63,23 @@ void playMatch(const MatchMode& m, uint32_t seed, Totals& totals) {
     ASSERT_GE(s->winner, 0);
     EXPECT_GE(s->scores[s->winner], kTarget);
     EXPECT_LT(s->scores[1 - s->winner], kTarget);
-    checkBoxScore(*s, totals);
+    int team[2] = {0, 0};
+    for (const Player& p : s->players) {
+        EXPECT_EQ(p.points, 2 * (p.fgm - p.tpm) + 3 * p.tpm) << "player " << p.index;
+        EXPECT_LE(p.fgm, p.fga);
+        EXPECT_LE(p.tpm, p.tpa);
+        EXPECT_LE(p.tpm, p.fgm);
+        team[p.team] += p.points;
+        totals.twos += p.fgm - p.tpm;
+        totals.threes += p.tpm;
+        totals.rebounds += p.rebounds;
+        totals.assists += p.assists;
+        totals.steals += p.steals;
+        totals.blocks += p.blocks;
+        totals.dunks += p.dunks;
+    }
+    EXPECT_EQ(team[0], s->scores[0]);
+    EXPECT_EQ(team[1], s->scores[1]);
     if (m.fullCourt) EXPECT_FALSE(cleared);
     else totals.clearedInHalfCourt |= cleared;
 }

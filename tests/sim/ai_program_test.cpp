@@ -1,9 +1,9 @@
-// The headless simulation as a user runs it: "--sim 1800 --target 11 --log"
-// plays a whole all-CPU match to its end, prints consistent box scores, ends
-// the play-by-play with the winning banner, its points and "GAME!", and
-// prints the same on every run.
+// The headless simulation as a user runs it: the play-by-play opens with the
+// target banner; a whole all-CPU match to 11 ends with consistent box scores,
+// the winning banner, its points and "GAME!", and prints the same every run.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -25,6 +25,30 @@ std::vector<std::string> runLines(const std::string& args) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+TEST(PlayByPlay, SimulatedMatchOpensWithTheTargetBanner) {
+    const std::vector<std::string> lines = runLines("--sim 60 --log");
+    ASSERT_FALSE(lines.empty());
+    const auto settingsFile = std::filesystem::path(KORVALO_BINARY).parent_path() / "korvalo_settings.cfg";
+    if (std::filesystem::exists(settingsFile)) {
+        EXPECT_EQ(lines[0].rfind("[   0.0] 0-0  FIRST TO ", 0), 0u) << lines[0];
+    } else {
+        EXPECT_EQ(lines[0], "[   0.0] 0-0  FIRST TO 15");
+    }
+    // Every play-by-play line is a banner ("] a-b  text") or a world text ("]        (text)").
+    for (const std::string& line : lines) {
+        if (line.empty() || line[0] != '[') continue;
+        ASSERT_GE(line.size(), 9u) << line;
+        EXPECT_EQ(line[7], ']') << line;
+        const std::string rest = line.substr(8);
+        int a = -1, b = -1, used = 0;
+        const bool banner = std::sscanf(rest.c_str(), " %d-%d  %n", &a, &b, &used) == 2 && used > 0;
+        const bool world = rest.rfind("        (", 0) == 0 && line.back() == ')';
+        EXPECT_TRUE(banner || world) << line;
+    }
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("sim 60s  score", 0) == 0; }));
 }
 
 TEST(AiProgram, AWholeMatchToElevenWithConsistentBoxScores) {
@@ -57,7 +81,6 @@ TEST(AiProgram, AWholeMatchToElevenWithConsistentBoxScores) {
     EXPECT_EQ(team[0], a);
     EXPECT_EQ(team[1], b);
 
-    // The play-by-play ends with the winning basket's banner, its points and "GAME!".
     ASSERT_GE(summary, 3u);
     const std::string score = std::to_string(a) + "-" + std::to_string(b);
     EXPECT_NE(lines[summary - 3].find(score), std::string::npos) << lines[summary - 3];
