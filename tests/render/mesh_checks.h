@@ -14,8 +14,7 @@ inline Vector3 triangleFaceNormal(const MeshBuilder& b, int tri) {
     return Vector3CrossProduct(Vector3Subtract(p1, a), Vector3Subtract(p2, a));
 }
 
-// Every triangle faces the way its vertex normals point, and no emitted
-// triangle is degenerate.
+// Every triangle faces the way its vertex normals point and none is degenerate.
 inline void expectWindingMatchesNormals(const MeshBuilder& b, const char* what) {
     ASSERT_EQ(vertexCount(b) % 3, 0) << what;
     int bad = 0;
@@ -27,8 +26,7 @@ inline void expectWindingMatchesNormals(const MeshBuilder& b, const char* what) 
     EXPECT_EQ(bad, 0) << what << ": triangles wound against their normals or degenerate";
 }
 
-// Every vertex normal is unit length and points away from the surface's
-// inside, given for each position by insidePoint.
+// Every vertex normal is unit length and points away from insidePoint(p).
 inline void expectOutwardUnitNormals(const MeshBuilder& b, const char* what,
                                      const std::function<Vector3(Vector3)>& insidePoint) {
     int bad = 0;
@@ -42,7 +40,6 @@ inline void expectOutwardUnitNormals(const MeshBuilder& b, const char* what,
 
 inline void expectConsistentArrays(const MeshBuilder& b) {
     size_t n = b.positions.size() / 3;
-    EXPECT_EQ(b.positions.size(), 3 * n);
     EXPECT_EQ(b.normals.size(), 3 * n);
     EXPECT_EQ(b.texcoords.size(), 2 * n);
     EXPECT_EQ(b.colors.size(), 4 * n);
