@@ -18,6 +18,7 @@
 #include "characters/head_builder.h"
 #include "characters/pose_generators.h"
 #include "characters/shared_meshes.h"
+#include "render/match_world.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/fonts.h"
