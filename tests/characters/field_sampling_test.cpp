@@ -1,13 +1,10 @@
-// Per-vertex sampling in groups: every point in exactly one group inside its
-// box, and values through narrowed fields equal to the whole field's.
+// Per-vertex sampling in groups: every point in exactly one group inside its box.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <vector>
 #include <raylib.h>
 
-#include "characters/character_builder.h"
 #include "characters/field_sampling.h"
 
 namespace {
@@ -45,28 +42,6 @@ TEST(FieldSampling, GroupsCoverEveryPointOnceInsideTheirBoxes) {
     points.push_back({INFINITY, 0, 0}); // and one at infinity: still every point, once
     EXPECT_GE(checkGroups(points, 0.1f), 1u);
     forEachPointGroup({}, 0.1f, [&](const SdfBox&, std::span<const uint32_t>) { ADD_FAILURE(); });
-}
-
-TEST(FieldSampling, NarrowedSamplesAndOcclusionEqualTheWholeField) {
-    std::vector<SdfPrimitive> hand;
-    addHandPrimitives(hand, 1.0f, -1.0f);
-    const SdfField field = [&hand](Vector3 p) { return handDistance(hand, p); };
-    std::mt19937 rng(4);
-    std::uniform_real_distribution<float> u(-0.1f, 0.1f);
-    std::vector<Vector3> points(3000), normals(3000);
-    for (size_t i = 0; i < points.size(); ++i) {
-        points[i] = {u(rng) * 0.7f, u(rng) * 2 - 0.08f, u(rng) + 0.02f};
-        normals[i] = {0.6f, 0.0f, 0.8f};
-    }
-    std::vector<float> values;
-    sampleField(narrowSceneDistance(hand), points, 0.03f, values);
-    const std::vector<float> occ = vertexOcclusion(narrowSceneDistance(hand), points, normals, 0.004f, 0.012f, 0.03f);
-    for (size_t i = 0; i < points.size(); ++i) {
-        const float whole = field(points[i]);
-        ASSERT_EQ(std::memcmp(&values[i], &whole, 4), 0);
-        const float o = sdfOcclusion(field, points[i], normals[i], 0.004f, 0.012f);
-        ASSERT_EQ(std::memcmp(&occ[i], &o, 4), 0);
-    }
 }
 
 } // namespace

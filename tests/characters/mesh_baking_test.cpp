@@ -1,5 +1,4 @@
-// Baking: vertices made on first use, the seam fix, subsets, skin data, and
-// parts too large for 16-bit indices.
+// Baking: the seam fix, and parts too large for 16-bit indices.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -17,31 +16,6 @@ SurfaceMesh fiveVertices() {
         s.normals.push_back({0, 0, 1});
     }
     return s;
-}
-
-TEST(MeshBaking, NothingToBake) {
-    const SurfaceMesh s = fiveVertices();
-    MeshData out;
-    bakeMeshData(out, s, {}, {}, {}, true);
-    EXPECT_EQ(out.vertexCount(), 0);
-    EXPECT_TRUE(out.indices.empty());
-}
-
-TEST(MeshBaking, VerticesInOrderOfFirstUseWithDefaults) {
-    const SurfaceMesh s = fiveVertices();
-    const std::vector<uint32_t> tris = {3, 1, 4, 1, 3, 0};
-    MeshData out;
-    std::vector<uint32_t> source;
-    bakeMeshData(out, s, tris, {}, {}, false, &source);
-    EXPECT_EQ(source, (std::vector<uint32_t>{3, 1, 4, 0}));
-    EXPECT_EQ(out.indices, (std::vector<uint16_t>{0, 1, 2, 1, 0, 3}));
-    ASSERT_EQ(out.vertexCount(), 4);
-    EXPECT_FLOAT_EQ(out.positions[0], 3.0f);
-    EXPECT_FLOAT_EQ(out.normals[2], 1.0f);
-    EXPECT_EQ(out.texcoords, std::vector<float>(8, 0.0f));
-    EXPECT_EQ(out.colors, std::vector<uint8_t>(16, 255)); // no colours: opaque white
-    EXPECT_FALSE(out.indexOverflow);
-    // Vertex 2 belongs to no baked triangle and is not baked.
 }
 
 TEST(MeshBaking, SeamFixShiftsTheLowSideOfAStraddlingTriangle) {
@@ -72,35 +46,13 @@ TEST(MeshBaking, SeamFixShiftsTheLowSideOfAStraddlingTriangle) {
     }
 }
 
-TEST(MeshBaking, SkinnedPartsCarryBonesAndBindData) {
-    SurfaceMesh s = fiveVertices();
-    const std::vector<Vector2> uvs(5, Vector2{0.5f, 0.5f});
-    const std::vector<uint8_t> boneA = {0, 1, 2, 3, 4}, boneB = {10, 11, 12, 13, 14};
-    const std::vector<float> weight = {1, 0.75f, 0.5f, 0.25f, 0};
-    const SkinSource source{s, uvs, boneA, boneB, weight};
-    MeshData part;
-    SkinData skin;
-    const std::vector<uint32_t> tris = {4, 2, 0};
-    bakeSkinnedMeshData(source, part, skin, tris, {}, true);
-    ASSERT_EQ(skin.boneA.size(), 3u);
-    EXPECT_EQ(skin.boneA, (std::vector<uint8_t>{4, 2, 0}));
-    EXPECT_EQ(skin.boneB, (std::vector<uint8_t>{14, 12, 10}));
-    EXPECT_EQ(skin.weightA, (std::vector<float>{0, 0.5f, 1}));
-    EXPECT_FLOAT_EQ(skin.bindPositions[0].x, 4.0f);
-    EXPECT_FLOAT_EQ(skin.bindNormals[1].z, 1.0f);
-}
-
 TEST(MeshBaking, PartsBeyondSixteenBitIndicesBecomeTriangleLists) {
     // 70000 surface vertices used by triangles (i, i + 1, i + 2).
     SurfaceMesh s;
     std::vector<uint32_t> tris;
-    std::vector<uint8_t> boneA;
-    std::vector<float> weight;
     for (uint32_t i = 0; i < 70000; ++i) {
         s.positions.push_back({(float)i, 0, 0});
         s.normals.push_back({0, 1, 0});
-        boneA.push_back((uint8_t)(i % 16));
-        weight.push_back((float)i);
     }
     for (uint32_t i = 0; i + 2 < 70000; i += 3) tris.insert(tris.end(), {i, i + 1, i + 2});
     tris.insert(tris.end(), {5, 0, 69998}); // reuses vertices baked long before
@@ -115,18 +67,6 @@ TEST(MeshBaking, PartsBeyondSixteenBitIndicesBecomeTriangleLists) {
         ASSERT_EQ(source[c], tris[c]);
         ASSERT_FLOAT_EQ(out.positions[3 * c], (float)tris[c]);
     }
-    EXPECT_EQ(out.colors.size(), 4 * tris.size());
-    EXPECT_EQ(out.texcoords.size(), 2 * tris.size());
-
-    // A skinned part follows vertex for vertex.
-    const std::vector<Vector2> uvs(70000, Vector2{0, 0});
-    const SkinSource skinned{s, uvs, boneA, boneA, weight};
-    MeshData part;
-    SkinData skin;
-    bakeSkinnedMeshData(skinned, part, skin, tris, {}, false);
-    ASSERT_EQ(skin.weightA.size(), tris.size());
-    EXPECT_FLOAT_EQ(skin.weightA.back(), 69998.0f);
-    EXPECT_EQ(skin.boneA[tris.size() - 3], 5);
 
     // Just below the limit the part keeps its 16-bit indices.
     tris.resize(65535);

@@ -1,6 +1,5 @@
-// Distance kernel: shape distances and list rules worked out by hand, the
-// hash and noise values, and the fast paths (four-point lanes, box culling)
-// against the plain one-point kernel, bit for bit.
+// Distance kernel: distances, list rules and noise worked out by hand; the
+// four-point lanes equal the one-point kernel bit for bit.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +9,6 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "characters/sdf_culling.h"
 #include "characters/sdf_kernel.h"
 #include "characters/sdf_lanes.h"
 
@@ -34,42 +32,27 @@ TEST(SdfShapes, DistancesWorkedOutByHand) {
     const SdfPrimitive turned = makeOrientedEllipsoid(MatrixRotateY(PI / 2), {0, 0, 0}, {1, 1, 3}, 0, 0);
     EXPECT_NEAR(primitiveDistance(turned, {4, 0, 0}), 1.0f, 1e-5f);
     EXPECT_NEAR(primitiveDistance(turned, {0, 0, 2}), 1.0f, 1e-5f);
-    EXPECT_TRUE(turned.oriented);
-    // Placed in a moved frame, the centre follows the frame.
-    const SdfPrimitive moved = makeOrientedEllipsoid(MatrixTranslate(1, 2, 3), {0, 1, 0}, {1, 1, 1}, 0, 0);
-    EXPECT_FLOAT_EQ(moved.centre.y, 3.0f);
-    EXPECT_FLOAT_EQ(primitiveDistance(moved, {1, 3, 3}), -1.0f);
 
     // Rounded box: the inner box plus the rounding radius.
     const SdfPrimitive box = makeRoundedBox({0, 0, 0}, {1, 1, 1}, 0.1f, 0, 0);
     EXPECT_FLOAT_EQ(primitiveDistance(box, {2, 0, 0}), 0.9f);
     EXPECT_FLOAT_EQ(primitiveDistance(box, {2, 2, 0}), std::sqrt(2.0f) - 0.1f);
     EXPECT_FLOAT_EQ(primitiveDistance(box, {0, 0, 0}), -1.1f);
-    EXPECT_NEAR(box.boundRadius, std::sqrt(3.0f) + 0.1f, 1e-6f);
 
     // Tapered capsule: the radius follows the projection along the segment.
     const SdfPrimitive cap = makeCapsule({0, 0, 0}, {0, 2, 0}, 0.5f, 0.1f, 0, 0);
     EXPECT_FLOAT_EQ(primitiveDistance(cap, {1, 1, 0}), 0.7f);
     EXPECT_FLOAT_EQ(primitiveDistance(cap, {0, 3, 0}), 0.9f); // past the end: t clamps to 1
-    EXPECT_FLOAT_EQ(cap.boundRadius, 1.5f);
     // Ends that coincide make a sphere of radius r0.
     const SdfPrimitive ball = makeCapsule({1, 1, 1}, {1, 1, 1}, 0.3f, 0.9f, 0, 0);
     EXPECT_FLOAT_EQ(primitiveDistance(ball, {1, 3, 1}), 1.7f);
-
-    SdfPrimitive odd = makeEllipsoid({0, 0, 0}, {1, 1, 1}, 0, 0);
-    odd.kind = (SdfKind)7;
-    EXPECT_EQ(primitiveDistance(odd, {0, 0, 0}), kSdfFar);
 }
 
-TEST(SdfShapes, SmoothMinimum) {
+TEST(SdfLists, SmoothMinimumOrderedUnionsAndSubtractions) {
     EXPECT_FLOAT_EQ(smoothMin(0, 0, 1), -0.25f);
     EXPECT_FLOAT_EQ(smoothMin(0, 0.5f, 1), -0.0625f);
-    EXPECT_FLOAT_EQ(smoothMin(0, 2, 1), 0.0f);     // beyond the blend radius
+    EXPECT_FLOAT_EQ(smoothMin(0, 2, 1), 0.0f);       // beyond the blend radius
     EXPECT_FLOAT_EQ(smoothMin(0.3f, 0.2f, 0), 0.2f); // k <= 0 is the plain minimum
-    EXPECT_FLOAT_EQ(smoothMin(0.3f, 0.2f, -1), 0.2f);
-}
-
-TEST(SdfLists, OrderedUnionsAndSubtractions) {
     uint32_t m = 99;
     EXPECT_EQ(sceneDistance({}, {0, 0, 0}, &m), kSdfFar);
     EXPECT_EQ(m, 0u);
@@ -92,11 +75,6 @@ TEST(SdfLists, OrderedUnionsAndSubtractions) {
     // At equal distance the earlier shape keeps the material.
     EXPECT_FLOAT_EQ(sceneDistance(list, {0, 0, 0}, &m), 1.0f);
     EXPECT_EQ(m, 1u);
-    SdfPrimitive hard = b;
-    hard.op = SdfOp::Union;
-    list = {a, hard};
-    sceneDistance(list, {0, 0, 0}, &m);
-    EXPECT_EQ(m, 1u);
 
     // Blending two unit spheres 2 apart with k = 1 at the midpoint: smin(1, 1, 1).
     SdfPrimitive sa = makeEllipsoid({-2, 0, 0}, {1, 1, 1}, 1, 1), sb = makeEllipsoid({2, 0, 0}, {1, 1, 1}, 1, 2);
@@ -110,13 +88,6 @@ TEST(SdfLists, OrderedUnionsAndSubtractions) {
     EXPECT_FLOAT_EQ(sceneDistance(list, {0, 0, 0}, &m), 0.5f);
     EXPECT_EQ(m, 1u); // a subtraction never sets the material
     EXPECT_FLOAT_EQ(sceneDistance(list, {0.75f, 0, 0}), -0.25f);
-
-    // An unknown operation is ignored.
-    SdfPrimitive ignored = makeEllipsoid({0, 0, 0}, {5, 5, 5}, 0, 4);
-    ignored.op = (SdfOp)9;
-    list = {a, ignored};
-    EXPECT_FLOAT_EQ(sceneDistance(list, {-2, 0, 0}, &m), -1.0f);
-    EXPECT_EQ(m, 1u);
 }
 
 TEST(SdfNoise, HashAndValueNoise) {
@@ -125,8 +96,7 @@ TEST(SdfNoise, HashAndValueNoise) {
     EXPECT_NEAR(hash3({1, 0, 0}), 0.54722062f, 1e-7f);
     EXPECT_NEAR(hash3({0, 1.5f, 0}), 0.96050173f, 1e-7f);
     EXPECT_NEAR(hash3({-0.5f, 0, 0}), 0.71178041f, 1e-7f); // floor(-0.5) = -1, taken modulo 2^32
-    EXPECT_NEAR(hash3({2, 3, 5}), 0.40316185f, 1e-7f);
-    EXPECT_EQ(hash3({2.1f, 3.9f, 5.5f}), hash3({2, 3, 5}));
+    EXPECT_NEAR(hash3({2.1f, 3.9f, 5.5f}), 0.40316185f, 1e-7f);
     // Huge and non-finite coordinates still hash to a value in range.
     for (float v : {1e12f, -1e12f, 1e30f, INFINITY, NAN}) {
         const float h = hash3({v, 0, 0});
@@ -140,18 +110,9 @@ TEST(SdfNoise, HashAndValueNoise) {
     EXPECT_NEAR(valueNoise3({0.5f, 0, 0}), 0.5f * 0.54722062f, 1e-6f);
     // Far out (2^23 and beyond) coordinates are whole and the noise is the hash.
     EXPECT_EQ(valueNoise3({16777216.0f, 0, 0}), hash3({16777216.0f, 0, 0}));
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<float> u(-50, 50);
-    for (int i = 0; i < 1000; ++i) {
-        const float n = valueNoise3({u(rng), u(rng), u(rng)});
-        EXPECT_GE(n, 0.0f);
-        EXPECT_LE(n, 1.0f);
-    }
-}
 
-TEST(SdfNoise, Occlusion) {
     const SdfField sphere = [](Vector3 p) { return Vector3Length(p) - 1.0f; };
-    // Open space along the normal: no occlusion; facing inward: full.
+    // Occlusion: open space along the normal gives none; facing inward, full.
     EXPECT_FLOAT_EQ(sdfOcclusion(sphere, {1, 0, 0}, {1, 0, 0}, 0.1f, 0.3f), 1.0f);
     EXPECT_FLOAT_EQ(sdfOcclusion(sphere, {1, 0, 0}, {-1, 0, 0}, 0.1f, 0.3f), 0.0f);
     EXPECT_FLOAT_EQ(occlusionOf(0.05f, 0.3f, 0.1f, 0.3f), 0.45f * 0.5f + 0.55f);
@@ -188,48 +149,6 @@ std::vector<SdfPrimitive> mixedList(uint32_t seed) {
     return list;
 }
 
-// The list walk as written: the bounding-sphere distance taken with its
-// square root before every shape.
-float plainSceneDistance(const std::vector<SdfPrimitive>& prims, Vector3 p, uint32_t& material) {
-    float d = kSdfFar;
-    material = 0;
-    for (const SdfPrimitive& prim : prims) {
-        const float c = Vector3Length(Vector3Subtract(prim.boundCentre, p)) - prim.boundRadius;
-        const float k = prim.blend;
-        if (prim.op == SdfOp::Union && !(c > d)) {
-            const float e = primitiveDistance(prim, p);
-            if (e < d) d = e, material = prim.material;
-        } else if (prim.op == SdfOp::SmoothUnion && !(c > d + k)) {
-            const float e = primitiveDistance(prim, p);
-            if (e < d) material = prim.material;
-            d = smoothMin(d, e, k);
-        } else if (prim.op == SdfOp::SmoothSubtract && !(c > k)) {
-            d = -smoothMin(primitiveDistance(prim, p), -d, k);
-        }
-    }
-    return d;
-}
-
-TEST(SdfFastPaths, BoundTestShortcutsMatchTheRootedTest) {
-    std::mt19937 rng(3);
-    std::uniform_real_distribution<float> u(-0.6f, 0.6f);
-    for (uint32_t seed = 5; seed <= 8; ++seed) {
-        const std::vector<SdfPrimitive> list = mixedList(seed);
-        for (int i = 0; i < 5000; ++i) {
-            // Points anywhere, and points right on a bounding sphere.
-            Vector3 p = {u(rng), u(rng), u(rng)};
-            if (i % 2) {
-                const SdfPrimitive& s = list[i % list.size()];
-                const Vector3 dir = Vector3Normalize(p);
-                p = Vector3Add(s.boundCentre, Vector3Scale(dir, s.boundRadius + u(rng) * 1e-4f));
-            }
-            uint32_t m1 = 0, m2 = 0;
-            ASSERT_EQ(bits(sceneDistance(list, p, &m1)), bits(plainSceneDistance(list, p, m2)));
-            ASSERT_EQ(m1, m2);
-        }
-    }
-}
-
 TEST(SdfFastPaths, LanesGiveTheOnePointValuesBitForBit) {
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> u(-0.45f, 0.45f);
@@ -245,41 +164,9 @@ TEST(SdfFastPaths, LanesGiveTheOnePointValuesBitForBit) {
                 const float one = sceneDistance(list, p[k], &m);
                 ASSERT_EQ(bits(d[k]), bits(one)) << "seed " << seed << " point " << i;
                 ASSERT_EQ((uint32_t)materials[k], m);
-                ASSERT_EQ(bits(primitiveDistanceLanes(list[i % 40], toLanes(p, kLanes))[k]),
-                          bits(primitiveDistance(list[i % 40], p[k])));
             }
         }
     }
-}
-
-TEST(SdfFastPaths, CulledListsGiveTheWholeListValuesInTheirBox) {
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<float> corner(-0.5f, 0.4f), side(0.005f, 0.1f), t(0, 1);
-    size_t kept = 0, total = 0;
-    for (uint32_t seed = 1; seed <= 4; ++seed) {
-        const std::vector<SdfPrimitive> list = mixedList(seed);
-        for (int b = 0; b < 200; ++b) {
-            const Vector3 lo = {corner(rng), corner(rng), corner(rng)};
-            const SdfBox box = {lo, {lo.x + side(rng), lo.y + side(rng), lo.z + side(rng)}};
-            std::vector<SdfPrimitive> culled;
-            cullPrimitives(list, box, culled);
-            kept += culled.size(), total += list.size();
-            for (int i = 0; i < 50; ++i) {
-                // Points inside, on the faces and at the corners of the box.
-                Vector3 p = {box.lo.x + (box.hi.x - box.lo.x) * t(rng), box.lo.y + (box.hi.y - box.lo.y) * t(rng),
-                             box.lo.z + (box.hi.z - box.lo.z) * t(rng)};
-                if (i % 5 == 0) p.x = box.lo.x;
-                if (i % 7 == 0) p = box.hi;
-                uint32_t m1 = 0, m2 = 0;
-                const float whole = sceneDistance(list, p, &m1);
-                const float local = sceneDistance(culled, p, &m2);
-                ASSERT_EQ(bits(whole), bits(local)) << "box " << b << " point " << i;
-                ASSERT_EQ(m1, m2);
-            }
-        }
-    }
-    // Small boxes keep only the shapes near them.
-    EXPECT_LT(kept, total * 3 / 4);
 }
 
 } // namespace

@@ -99,21 +99,6 @@ TEST(Skeleton, BindPoseJointsFollowTheChain) {
     expectNear(headPosition(sk), place({0, spineY + 0.296f * h + 0.22f, -0.004f * h}, yaw, root));
 }
 
-TEST(LegIk, SolvedLegsPutTheFeetWhereAsked) {
-    const float h = 2.0f, drop = 0.12f, stagger = 0.15f;
-    Pose p;
-    solveLegs(p, h, drop, 0.0f, stagger);
-    EXPECT_EQ(p.v[POSE_PELVIS_DROP], drop);
-    Skeleton sk;
-    poseSkeleton(sk, nullptr, p, {0, 0, 0}, 0.0f, false);
-    for (int side = 0; side < 2; ++side) {
-        const Vector3 thigh = origin(sk.joints[thighJoint(side)]);
-        const Vector3 foot = origin(sk.joints[footJoint(side)]);
-        expectNear(Vector3Subtract(foot, thigh), {0, -(0.48f * h - drop), side == 0 ? stagger : -stagger});
-        EXPECT_EQ(p.v[POSE_ANKLE_PITCH + side], 0.0f);
-    }
-}
-
 TEST(LegIk, AnglesFromTheLawOfCosines) {
     // h = 2: thigh 0.49, shin 0.47; a target 0.9 m straight down.
     float hip = 0, knee = 0;
@@ -125,22 +110,6 @@ TEST(LegIk, AnglesFromTheLawOfCosines) {
     solveLegIk(2.0f, 0.9f * std::cos(0.3f), 0.9f * std::sin(0.3f), hip2, knee2);
     EXPECT_NEAR(knee2, knee, 1e-5f);
     EXPECT_NEAR(hip2, hip + 0.3f, 1e-5f);
-}
-
-TEST(LegIk, ReachIsClampedToTheLegLength) {
-    float hip = 0, knee = 0;
-    // Beyond 0.999 of the leg: an almost straight knee.
-    solveLegIk(2.0f, 5.0f, 0.0f, hip, knee);
-    const float l = 0.96f * 0.999f;
-    EXPECT_NEAR(knee, PI - std::acos((0.49f * 0.49f + 0.47f * 0.47f - l * l) / (2 * 0.49f * 0.47f)), 1e-4f);
-    EXPECT_GT(knee, 0.0f);
-    EXPECT_LT(knee, 0.15f);
-    // Closer than 0.35 of it: pushed out, so the foot lies 0.336 m from the hip.
-    solveLegIk(2.0f, 0.05f, 0.0f, hip, knee);
-    const float thighY = -0.49f * std::cos(hip), thighZ = 0.49f * std::sin(hip);
-    const float footY = thighY - 0.47f * std::cos(hip - knee), footZ = thighZ + 0.47f * std::sin(hip - knee);
-    EXPECT_NEAR(std::sqrt(footY * footY + footZ * footZ), 0.35f * 0.96f, 1e-4f);
-    EXPECT_NEAR(footZ, 0.0f, 1e-4f);
 }
 
 } // namespace
