@@ -47,43 +47,26 @@ TEST_F(SnapshotTest, ImageHasTheWireLayout) {
     MatchState& s = *state;
     s.rng = 0xA1B2C3D4u;
     s.scores[1] = 9;
-    s.mustClear = 1;
     s.ball.holder = 3;
     s.ball.spinRot = {0.1f, 0.2f, 0.3f, 0.9f};
-    s.ball.perfectRelease = 1;
     s.players[2].energy = 0.375f;
-    s.players[1].pose.v[POSE_HEAD_YAW] = -0.5f;
     s.players[3].skeleton.joints[JOINT_HEAD].m12 = 4.25f;
-    s.players[3].skeleton.groundLift = 0.0625f;
-    s.players[0].matchup = 2;
     s.players[1].prevVel = {1, 2, 3};
     const MatchSnapshot b = save();
 
     ASSERT_EQ(b.size(), 6340u);
-    EXPECT_EQ(b[0], 0x31);
-    EXPECT_EQ(b[1], 0x54);
-    EXPECT_EQ(b[2], 0x53);
-    EXPECT_EQ(b[3], 0x4B);
-    EXPECT_EQ(b[4], 0xD4); // little-endian
+    EXPECT_EQ(u32At(b, 0), 0x4B535431u); // "1TSK"
+    EXPECT_EQ(b[4], 0xD4);               // little-endian
     EXPECT_EQ(b[7], 0xA1);
     EXPECT_EQ(u32At(b, 12), 9u);
-    EXPECT_EQ(b[60], 1);
     EXPECT_EQ(u32At(b, kBallBase + 68), 3u);
     EXPECT_EQ(f32At(b, kBallBase + 52), 0.9f);
-    EXPECT_EQ(b[kBallBase + 123], 1);
     EXPECT_EQ(f32At(b, playerField(2, 1236)), 0.375f);
-    EXPECT_EQ(f32At(b, playerField(1, 1092 + 4 * POSE_HEAD_YAW)), -0.5f);
     // joint 3, fourth float of raylib's order (m0, m4, m8, m12, ...)
     EXPECT_EQ(f32At(b, playerField(3, 64 + 3 * 64 + 12)), 4.25f);
-    EXPECT_EQ(f32At(b, playerField(3, 1088)), 0.0625f);
-    EXPECT_EQ(u32At(b, playerField(0, 1472)), 2u);
     EXPECT_EQ(f32At(b, playerField(1, 1532)), 3.0f);
-    EXPECT_EQ(u32At(b, playerField(3, 0)), 3u);
     EXPECT_EQ(u32At(b, playerField(3, 4)), 1u);
-}
-
-TEST_F(SnapshotTest, GapsAreZeroAndEqualStatesGiveEqualImages) {
-    const MatchSnapshot b = save();
+    // Gaps are zero, so equal states give equal images.
     EXPECT_EQ(b[63], 0);
     for (int i = 0; i < 4; ++i)
         for (size_t at : {13, 20, 31, 1225, 1242, 1249, 1477 + 1, 1413})
@@ -104,10 +87,8 @@ TEST_F(SnapshotTest, SaveLoadSaveIsExact) {
     startTestMatch(*other, 2, false, false, 99);
     other->callouts.clear();
     const CharacterModel* model = other->players[3].model;
-    const RosterPlayer* roster = other->players[3].roster;
     ASSERT_TRUE(loadSnapshot(*other, first.data(), first.size()));
     EXPECT_EQ(other->players[3].model, model);
-    EXPECT_EQ(other->players[3].roster, roster);
     EXPECT_EQ(other->localIndex, 2); // not in the image
     EXPECT_TRUE(other->callouts.empty());
     EXPECT_EQ(hashMatchState(*other), hashMatchState(s));
@@ -115,24 +96,14 @@ TEST_F(SnapshotTest, SaveLoadSaveIsExact) {
     MatchSnapshot second;
     saveSnapshot(*other, second);
     EXPECT_EQ(second, first);
-}
 
-TEST_F(SnapshotTest, SavingReusesTheBuffer) {
-    MatchSnapshot b = save();
-    const uint8_t* data = b.data();
-    saveSnapshot(*state, b);
-    EXPECT_EQ(b.data(), data);
-}
-
-TEST_F(SnapshotTest, ImageFromTheOtherEndMirrorsTheCourtFirst) {
-    auto full = std::make_unique<MatchState>();
-    startTestMatch(*full, 0, false, true);
-    full->flipped = 1;
-    MatchSnapshot b;
-    saveSnapshot(*full, b);
-    full->flipped = 0;
-    ASSERT_TRUE(loadSnapshot(*full, b.data(), b.size()));
-    EXPECT_EQ(full->flipped, 1);
+    // An image from the other end of a full court mirrors the court first.
+    startTestMatch(*other, 0, false, true);
+    other->flipped = 1;
+    saveSnapshot(*other, second);
+    other->flipped = 0;
+    ASSERT_TRUE(loadSnapshot(*other, second.data(), second.size()));
+    EXPECT_EQ(other->flipped, 1);
 }
 
 // Each damage is applied to a good image; the state must come out untouched.
@@ -148,11 +119,8 @@ TEST_F(SnapshotTest, DamagedImagesAreRefusedWithTheStateUntouched) {
         {"magic", [](MatchSnapshot& b) { b[3] = 'X'; }},
         {"rng zero", [](MatchSnapshot& b) { putU32(b, 4, 0); }},
         {"offense", [](MatchSnapshot& b) { putU32(b, 16, 2); }},
-        {"next offense", [](MatchSnapshot& b) { putU32(b, 20, (uint32_t)-1); }},
         {"checker", [](MatchSnapshot& b) { putU32(b, 24, 4); }},
-        {"check handler", [](MatchSnapshot& b) { putU32(b, 28, (uint32_t)-2); }},
         {"winner", [](MatchSnapshot& b) { putU32(b, 32, 2); }},
-        {"last scorer", [](MatchSnapshot& b) { putU32(b, 36, 9); }},
         {"match phase", [](MatchSnapshot& b) { putU32(b, 56, 5); }},
         {"flipped in half court", [](MatchSnapshot& b) { b[62] = 1; }},
         {"shot clock", [&](MatchSnapshot& b) { putF32(b, 40, nan); }},
@@ -161,21 +129,11 @@ TEST_F(SnapshotTest, DamagedImagesAreRefusedWithTheStateUntouched) {
         {"holder", [](MatchSnapshot& b) { putU32(b, kBallBase + 68, 4); }},
         {"shooter", [](MatchSnapshot& b) { putU32(b, kBallBase + 72, 0x7FFFFFFF); }},
         {"pass from", [](MatchSnapshot& b) { putU32(b, kBallBase + 76, (uint32_t)-2); }},
-        {"pass to", [](MatchSnapshot& b) { putU32(b, kBallBase + 80, 4); }},
-        {"possession", [](MatchSnapshot& b) { putU32(b, kBallBase + 84, 2); }},
-        {"last passer", [](MatchSnapshot& b) { putU32(b, kBallBase + 88, 5); }},
         {"shot value", [](MatchSnapshot& b) { putU32(b, kBallBase + 104, 7); }},
-        {"spin", [&](MatchSnapshot& b) { putF32(b, kBallBase + 44, nan); }},
         {"player index", [](MatchSnapshot& b) { putU32(b, playerField(1, 0), 0); }},
-        {"player team", [](MatchSnapshot& b) { putU32(b, playerField(2, 4), 0); }},
-        {"player slot", [](MatchSnapshot& b) { putU32(b, playerField(3, 8), 0); }},
         {"skeleton", [&](MatchSnapshot& b) { putF32(b, playerField(2, 64 + 6 * 64 + 12), nan); }},
         {"pose", [&](MatchSnapshot& b) { putF32(b, playerField(0, 1092), -inf); }},
         {"action", [](MatchSnapshot& b) { putU32(b, playerField(0, 1228), ACTION_STATE_COUNT); }},
-        {"move kind", [](MatchSnapshot& b) { putU32(b, playerField(1, 1344), 3); }},
-        {"dunk variant", [](MatchSnapshot& b) { putU32(b, playerField(1, 1348), (uint32_t)-1); }},
-        {"ball hand", [](MatchSnapshot& b) { putU32(b, playerField(2, 1376), 2); }},
-        {"stumble kind", [](MatchSnapshot& b) { putU32(b, playerField(2, 1408), 2); }},
         {"matchup", [](MatchSnapshot& b) { putU32(b, playerField(3, 1472), 4); }},
         {"previous velocity", [&](MatchSnapshot& b) { putF32(b, playerField(3, 1532), nan); }},
     };
@@ -204,15 +162,12 @@ TEST_F(SnapshotTest, DamagedImagesAreRefusedWithTheStateUntouched) {
 
     ASSERT_TRUE(loadSnapshot(s, good.data(), good.size())); // the undamaged image still loads
     EXPECT_EQ(hashMatchState(s), hash);
-}
-
-TEST_F(SnapshotTest, FlagBytesReadAsBooleans) {
-    MatchSnapshot b = save();
-    b[60] = 7;                        // mustClear
-    b[playerField(1, 1248)] = 0x80;   // hasBall
-    ASSERT_TRUE(loadSnapshot(*state, b.data(), b.size()));
-    EXPECT_EQ(state->mustClear, 1);
-    EXPECT_EQ(state->players[1].hasBall, 1);
+    MatchSnapshot flags = good; // flag bytes read as booleans
+    flags[60] = 7;                      // mustClear
+    flags[playerField(1, 1248)] = 0x80; // hasBall
+    ASSERT_TRUE(loadSnapshot(s, flags.data(), flags.size()));
+    EXPECT_EQ(s.mustClear, 1);
+    EXPECT_EQ(s.players[1].hasBall, 1);
 }
 
 TEST_F(SnapshotTest, HashCoversExactlyTheNamedFields) {
@@ -222,17 +177,12 @@ TEST_F(SnapshotTest, HashCoversExactlyTheNamedFields) {
     const Edit outside[] = {
         [](MatchState& m) { postCallout(m, "HELLO", {255, 255, 255, 255}, 20, 1.0f); },
         [](MatchState& m) { m.camera.position.x += 3; },
-        [](MatchState& m) { m.cam.trauma = 0.7f; },
         [](MatchState& m) { m.slowMotion = 1.2f; },
-        [](MatchState& m) { m.eyePitch = 0.3f; },
         [](MatchState& m) { m.clock += 1; },
-        [](MatchState& m) { m.excitement = 0.9f; },
         [](MatchState& m) { m.mustClear = !m.mustClear; },
-        [](MatchState& m) { m.ball.spin.x = 4; },
         [](MatchState& m) { m.ball.shooter = 2; },
         [](MatchState& m) { m.players[1].runPhase += 1; },
         [](MatchState& m) { m.players[1].pose.v[POSE_TRUNK_PITCH] = 0.5f; }, // the hand was posed before
-        [](MatchState& m) { m.players[2].points = 5; },
         [](MatchState& m) { m.players[3].skeleton.joints[JOINT_HEAD].m13 += 1; },
         [](MatchState& m) { m.players[0].skeleton.joints[handJoint(1)].m13 += 1; }, // right hand
     };
@@ -244,23 +194,18 @@ TEST_F(SnapshotTest, HashCoversExactlyTheNamedFields) {
     const Edit inside[] = {
         [](MatchState& m) { m.rng ^= 1; },
         [](MatchState& m) { m.scores[0] += 1; },
-        [](MatchState& m) { m.scores[1] += 1; },
         [](MatchState& m) { m.offense = 1; },
         [](MatchState& m) { m.phase = PHASE_LIVE; },
         [](MatchState& m) { m.phaseTimer += 0.5f; },
         [](MatchState& m) { m.shotClock -= 1; },
         [](MatchState& m) { m.flipped = 1; },
         [](MatchState& m) { m.ball.pos.y += 0.1f; },
-        [](MatchState& m) { m.ball.vel.z += 0.1f; },
         [](MatchState& m) { m.ball.phase = BALL_LOOSE; },
         [](MatchState& m) { m.ball.holder = 1; },
         [](MatchState& m) { m.players[3].pos.x += 0.1f; },
-        [](MatchState& m) { m.players[3].vel.z += 0.1f; },
         [](MatchState& m) { m.players[2].yaw += 0.1f; },
         [](MatchState& m) { m.players[2].rootHeight += 0.1f; },
-        [](MatchState& m) { m.players[2].vertSpeed += 0.1f; },
         [](MatchState& m) { m.players[1].action = ACT_STUMBLE; },
-        [](MatchState& m) { m.players[1].actionTimer += 0.1f; },
         [](MatchState& m) { m.players[1].hasBall = 1; },
         [](MatchState& m) { m.players[0].energy = 0.5f; },
         [](MatchState& m) { m.players[0].skeleton.joints[handJoint(0)].m13 += 0.01f; }, // left hand

@@ -40,74 +40,59 @@ void inputsFor(int frame, PlayerInput out[4]) {
     }
 }
 
-void startOnline(MatchState& s, bool oneOnOne, bool fullCourt, int localIndex, uint32_t seed) {
-    startTestMatch(s, localIndex, oneOnOne, fullCourt, seed);
-    s.online = 1;
-    s.humanMask = kHumans;
+std::unique_ptr<MatchState> startOnline(bool oneOnOne, bool fullCourt, int localIndex, uint32_t seed) {
+    auto s = std::make_unique<MatchState>();
+    startTestMatch(*s, localIndex, oneOnOne, fullCourt, seed);
+    s->online = 1;
+    s->humanMask = kHumans;
+    return s;
 }
 
-void runFrames(MatchState& s, int from, int to, std::vector<uint32_t>& hashes) {
+// Runs net ticks [from, kFrames); hashes before `from` are left as they were.
+std::vector<uint32_t> runFrom(MatchState& s, int from, std::vector<uint32_t> hashes,
+                              std::vector<MatchSnapshot>* saves = nullptr) {
     PlayerInput inputs[4];
-    for (int f = from; f < to; ++f) {
+    for (int f = from; f < kFrames; ++f) {
+        if (saves)
+            for (size_t k = 0; k < std::size(kSavePoints); ++k)
+                if (kSavePoints[k] == f) saveSnapshot(s, (*saves)[k]);
         inputsFor(f, inputs);
         stepMatchFrame(s, inputs);
         hashes[f] = hashMatchState(s);
     }
+    return hashes;
 }
 
 struct SyncCase {
     const char* name;
     bool oneOnOne, fullCourt;
 };
+
 void PrintTo(const SyncCase& c, std::ostream* os) { *os << c.name; }
 
 class SyncTest : public ::testing::TestWithParam<SyncCase> {};
 
 TEST_P(SyncTest, RestoredStateReplaysTheSameHashes) {
     const SyncCase c = GetParam();
-    auto s = std::make_unique<MatchState>();
-    startOnline(*s, c.oneOnOne, c.fullCourt, 0, 1234);
-
-    std::vector<uint32_t> hashes(kFrames);
+    auto s = startOnline(c.oneOnOne, c.fullCourt, 0, 1234);
     std::vector<MatchSnapshot> saved(std::size(kSavePoints));
-    int next = 0;
-    PlayerInput inputs[4];
-    for (int f = 0; f < kFrames; ++f) {
-        if (next < (int)std::size(kSavePoints) && kSavePoints[next] == f) saveSnapshot(*s, saved[next++]);
-        inputsFor(f, inputs);
-        stepMatchFrame(*s, inputs);
-        hashes[f] = hashMatchState(*s);
-    }
-    MatchSnapshot finalImage;
+    const std::vector<uint32_t> hashes = runFrom(*s, 0, std::vector<uint32_t>(kFrames), &saved);
+    MatchSnapshot finalImage, image;
     saveSnapshot(*s, finalImage);
-
-    // a second run from scratch is the same run
-    auto again = std::make_unique<MatchState>();
-    startOnline(*again, c.oneOnOne, c.fullCourt, 0, 1234);
-    std::vector<uint32_t> againHashes(kFrames);
-    runFrames(*again, 0, kFrames, againHashes);
-    EXPECT_EQ(againHashes, hashes);
 
     for (size_t k = 0; k < std::size(kSavePoints); ++k) {
         const int n = kSavePoints[k];
+        std::vector<uint32_t> cleared(hashes);
+        std::fill(cleared.begin() + n, cleared.end(), 0u);
         // the same peer rolls back from the present
-        std::vector<uint32_t> replay(hashes);
         ASSERT_TRUE(loadSnapshot(*s, saved[k].data(), saved[k].size()));
-        std::fill(replay.begin() + n, replay.end(), 0u);
-        runFrames(*s, n, kFrames, replay);
-        EXPECT_EQ(replay, hashes) << "rolled back to tick " << n;
-        MatchSnapshot image;
+        EXPECT_EQ(runFrom(*s, n, cleared), hashes) << "rolled back to tick " << n;
         saveSnapshot(*s, image);
         EXPECT_EQ(image, finalImage) << "rolled back to tick " << n;
-
         // another peer, seeded and seated differently, resynchronised by the image
-        auto peer = std::make_unique<MatchState>();
-        startOnline(*peer, c.oneOnOne, c.fullCourt, 2, 77);
+        auto peer = startOnline(c.oneOnOne, c.fullCourt, 2, 77);
         ASSERT_TRUE(loadSnapshot(*peer, saved[k].data(), saved[k].size()));
-        std::vector<uint32_t> peerHashes(hashes);
-        std::fill(peerHashes.begin() + n, peerHashes.end(), 0u);
-        runFrames(*peer, n, kFrames, peerHashes);
-        EXPECT_EQ(peerHashes, hashes) << "peer resynchronised at tick " << n;
+        EXPECT_EQ(runFrom(*peer, n, cleared), hashes) << "peer resynchronised at tick " << n;
     }
 }
 
