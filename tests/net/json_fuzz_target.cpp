@@ -1,13 +1,12 @@
-// Fuzz entry for the JSON parser, run over the corpus by json_corpus_test
-// (and by libFuzzer when built with clang). It parses a copy of the bytes
-// that ends right before an inaccessible page, so any read past the end
-// faults in every build (the sanitizers miss a wide load that starts inside
-// the text and runs past it), then checks what the parser promises: the cursor stays inside the text, nothing
-// nests deeper than the limit, lookups and conversions of every part are
-// safe, and quoting any decoded string parses back to the same bytes.
+// Fuzz entry for the JSON parser, run over the corpus by json_test (and by
+// libFuzzer with clang). The text is copied to end right before a PROT_NONE
+// page, so any read past the end faults in every build (the sanitizers miss a
+// wide load that starts inside the text); then the parser's promises are
+// checked: cursor in bounds, depth limit, safe lookups, quoting round trips.
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +19,6 @@ namespace {
 
 constexpr size_t kGuardedBytes = 1 << 20;
 
-// A buffer whose end touches a PROT_NONE page; null when mapping fails.
 char* guardedBufferEnd() {
     static char* end = [] {
         size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
@@ -28,8 +26,7 @@ char* guardedBufferEnd() {
         void* map = mmap(nullptr, size + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (map == MAP_FAILED) return static_cast<char*>(nullptr);
         char* base = static_cast<char*>(map);
-        if (mprotect(base + size, page, PROT_NONE) != 0) return static_cast<char*>(nullptr);
-        return base + size;
+        return mprotect(base + size, page, PROT_NONE) == 0 ? base + size : static_cast<char*>(nullptr);
     }();
     return end;
 }

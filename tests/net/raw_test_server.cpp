@@ -1,5 +1,4 @@
-// Hand-driven loopback server for WebSocket fault tests (see
-// raw_test_server.h).
+// Hand-driven loopback server for WebSocket fault tests (see raw_test_server.h).
 #include "tests/net/raw_test_server.h"
 
 #include <arpa/inet.h>
@@ -43,33 +42,22 @@ std::string RawTestServer::url(const std::string& path) const {
     return "ws://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-bool RawTestServer::accept(int timeoutMs) {
-    if (!readable(listener_, timeoutMs)) return false;
+bool RawTestServer::accept() {
+    if (!readable(listener_, 10000)) return false;
     connection_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     return connection_ >= 0;
 }
 
-std::string RawTestServer::readRequestHead(int timeoutMs) {
-    std::string head;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (head.find("\r\n\r\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-        if (!readable(connection_, 50)) continue;
-        char byte;
-        if (read(connection_, &byte, 1) != 1) break; // one byte at a time: never read past the head
-        head += byte;
-    }
-    return head;
-}
-
-std::string RawTestServer::readFor(int timeoutMs) {
+std::string RawTestServer::readFor(int timeoutMs, const std::string& until) {
     std::string got;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
+        if (!until.empty() && got.find(until) != std::string::npos) break;
         if (!readable(connection_, 10)) continue;
-        char chunk[4096];
-        ssize_t n = read(connection_, chunk, sizeof chunk);
+        char byte[4096]; // one byte at a time up to `until`: never read past it
+        ssize_t n = read(connection_, byte, until.empty() ? sizeof byte : 1);
         if (n <= 0) break;
-        got.append(chunk, static_cast<size_t>(n));
+        got.append(byte, static_cast<size_t>(n));
     }
     return got;
 }
@@ -83,14 +71,13 @@ void RawTestServer::write(const std::string& bytes) {
     }
 }
 
-bool RawTestServer::completeUpgrade() {
-    std::string head = readRequestHead();
+bool RawTestServer::answerUpgrade(const std::string& head, const std::string& after) {
     const std::string name = "Sec-WebSocket-Key: ";
     size_t at = head.find(name);
     if (at == std::string::npos) return false;
     std::string key = head.substr(at + name.size(), head.find("\r\n", at) - at - name.size());
     write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-          "Sec-WebSocket-Accept: " + wsAcceptFor(key) + "\r\n\r\n");
+          "Sec-WebSocket-Accept: " + wsAcceptFor(key) + "\r\n\r\n" + after);
     return true;
 }
 
@@ -105,13 +92,10 @@ std::string serverFrameForTest(int opcode, const std::string& payload, bool fina
     uint64_t n = payload.size();
     if (n <= 125) {
         f += static_cast<char>(n);
-    } else if (n <= 0xFFFF) {
-        f += static_cast<char>(126);
-        f += static_cast<char>(n >> 8);
-        f += static_cast<char>(n & 0xFF);
     } else {
-        f += static_cast<char>(127);
-        for (int i = 7; i >= 0; --i) f += static_cast<char>((n >> (8 * i)) & 0xFF);
+        int bytes = n <= 0xFFFF ? 2 : 8;
+        f += static_cast<char>(bytes == 2 ? 126 : 127);
+        for (int i = bytes - 1; i >= 0; --i) f += static_cast<char>((n >> (8 * i)) & 0xFF);
     }
     return f + payload;
 }

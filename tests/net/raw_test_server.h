@@ -1,7 +1,6 @@
 // Test helper: a bare TCP listener on 127.0.0.1 that the test thread drives
-// by hand, for answers no real server gives (a wrong accept value, garbage,
-// an oversized frame, silence). The client's worker connects on its own
-// thread while the test plays the server.
+// by hand, for answers no real server gives, while the client's worker
+// connects on its own thread.
 #pragma once
 #include <string>
 
@@ -14,15 +13,14 @@ public:
 
     int port() const { return port_; }
     std::string url(const std::string& path = "/") const;
-    // Accepts one connection; false when none comes in time.
-    bool accept(int timeoutMs = 10000);
-    // Reads the client's request head (through the blank line).
-    std::string readRequestHead(int timeoutMs = 10000);
-    // Whatever arrives within the time (empty when nothing does).
-    std::string readFor(int timeoutMs);
+    bool accept(); // false when no connection comes in time
+    // What arrives within the time, or up to and including `until`.
+    std::string readFor(int timeoutMs, const std::string& until = "");
+    std::string readRequestHead() { return readFor(10000, "\r\n\r\n"); }
     void write(const std::string& bytes);
-    // Answers the upgrade request properly (reading it first).
-    bool completeUpgrade();
+    // Answers the upgrade request head properly, then sends `after`.
+    bool answerUpgrade(const std::string& head, const std::string& after = "");
+    bool completeUpgrade() { return answerUpgrade(readRequestHead()); }
     void closeConnection();
 
 private:
@@ -31,6 +29,6 @@ private:
     int port_ = 0;
 };
 
-// A frame as a server sends it: unmasked, with the final bit unless told
-// otherwise and any extra header bits (reserved ones, to test refusals).
+// A frame as a server sends it: unmasked, final unless told otherwise, with
+// any extra header bits (reserved ones, to test refusals).
 std::string serverFrameForTest(int opcode, const std::string& payload, bool final = true, int extraBits = 0);

@@ -1,24 +1,21 @@
-// The WebSocket client end to end on loopback: against the party server
-// (an independent implementation, so framing faults we might share with a
-// home-made server still show) for round trips, fragments, pings, closes and
-// refusals, and against a hand-driven socket for the answers no real server
-// gives.
+// The WebSocket client end to end on loopback: against the party server (an
+// independent implementation, so framing faults a home-made server would
+// share still show), over TLS with a test authority, and against a
+// hand-driven socket for the answers no real server gives.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "net/websocket.h"
 #include "net/ws_frames.h"
-#include "net/ws_handshake.h"
-#include "tests/net/party_server_process.h"
 #include "tests/net/raw_test_server.h"
 #include "tests/net/ws_test_support.h"
 
 namespace {
-
-constexpr size_t kLargeMessageBytes = 100 * 1024;
 
 std::string patternBytes(size_t size, int seed) {
     std::string bytes(size, '\0');
@@ -26,102 +23,68 @@ std::string patternBytes(size_t size, int seed) {
     return bytes;
 }
 
-// Connects, says hello and returns the welcome (null on failure).
-JsonValue enterParty(WebSocket& ws, const std::string& url, const std::string& alias) {
-    ws.connect(url);
-    if (!waitForState(ws, WsState::open)) return JsonValue{};
-    ws.sendText(helloText(alias));
-    return waitForType(ws, "welcome");
-}
-
-// Two members of one party, both welcomed; binary messages go between them.
+// Two welcomed members of one party; binary messages go between them.
 struct Pair {
-    WebSocket host;
-    WebSocket guest;
+    WebSocket host, guest;
+    explicit Pair(const PartyServerProcess& server) {
+        std::string code = jsonString(jsonGet(enterParty(host, server.url("/api/party/new")), "code"), "");
+        ok = !code.empty() && jsonInt(jsonGet(enterParty(guest, server.url("/api/party/" + code)), "id"), 0) > 0;
+    }
+    bool ok = false;
 };
 
-bool makePair(Pair& pair, const PartyServerProcess& server) {
-    JsonValue welcome = enterParty(pair.host, server.url("/api/party/new"), "HOST");
-    std::string code = jsonString(jsonGet(welcome, "code"), "");
-    if (code.empty()) return false;
-    return jsonInt(jsonGet(enterParty(pair.guest, server.url("/api/party/" + code), "GUEST"), "id"), 0) > 0;
-}
-
-// Binary messages that arrive within the time, in order.
+// Binary messages in order, until `expected` or a pause of `timeoutMs`.
 std::vector<std::string> binaryMessages(WebSocket& ws, size_t expected, int timeoutMs = kWsTestTimeoutMs) {
     std::vector<std::string> got;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (got.size() < expected && std::chrono::steady_clock::now() < deadline) {
-        WsMessage m;
-        if (!ws.poll(m)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            continue;
-        }
+    for (WsMessage m; got.size() < expected && waitForMessage(ws, m, timeoutMs);)
         if (m.binary) got.push_back(m.bytes);
-    }
     return got;
 }
 
-int binaryCount(WebSocket& ws, int forMs) { return int(binaryMessages(ws, size_t(-1), forMs).size()); }
+void expectFailure(const WebSocket& ws, const std::string& sentence) {
+    EXPECT_EQ(waitWhileOpen(ws), WsState::failed);
+    EXPECT_EQ(ws.lastError(), sentence);
+}
 
-using WebSocketTest = PartyServerSuite;
-
-// Connects the client to the hand-driven server and completes the upgrade.
 bool openRaw(RawTestServer& raw, WebSocket& ws) {
     ws.connect(raw.url());
     return raw.accept() && raw.completeUpgrade() && waitForState(ws, WsState::open);
 }
 
-} // namespace
-
-TEST_F(WebSocketTest, TextRoundTrip) {
-    WebSocket ws;
-    EXPECT_EQ(ws.state(), WsState::idle);
-    JsonValue welcome = enterParty(ws, server->url("/api/party/new"), "MAYA");
-    ASSERT_EQ(welcome.kind, JsonKind::object);
-    EXPECT_GE(jsonInt(jsonGet(welcome, "id"), 0), 1);
-    std::string code = jsonString(jsonGet(welcome, "code"), "");
-    ASSERT_EQ(code.size(), 5u);
-    for (char c : code) EXPECT_TRUE((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) << code;
-    ws.sendText("{\"t\":\"ping\"}");
-    EXPECT_EQ(waitForType(ws, "pong").kind, JsonKind::object);
-    EXPECT_EQ(ws.state(), WsState::open);
-    EXPECT_EQ(ws.lastError(), "");
+// A masked close frame from the client carrying the status bytes hi, lo.
+void expectCloseFrame(const std::string& frame, uint8_t hi, uint8_t lo) {
+    ASSERT_EQ(frame.size(), 2u + 4u + 2u);
+    EXPECT_EQ(uint8_t(frame[0]), 0x88);
+    EXPECT_EQ(uint8_t(frame[6] ^ frame[2]), hi);
+    EXPECT_EQ(uint8_t(frame[7] ^ frame[3]), lo);
 }
 
-TEST_F(WebSocketTest, BinaryRoundTripKeepsBytesAndOrder) {
-    Pair pair;
-    ASSERT_TRUE(makePair(pair, *server));
-    std::vector<std::string> sent = {patternBytes(256, 1), std::string(1, '\0'), patternBytes(70000, 2)};
-    for (int i = 0; i < 20; ++i) sent.push_back(patternBytes(8 + i, 3 + i));
+using WebSocketTest = PartyServerSuite;
+
+} // namespace
+
+TEST_F(WebSocketTest, TextAndBinaryRoundTripWithLargeMessages) {
+    Pair pair(*server); // hello and welcome
+    ASSERT_TRUE(pair.ok);
+    std::vector<std::string> sent = {patternBytes(256, 1), std::string(1, '\0'), patternBytes(100 * 1024, 2),
+                                     patternBytes(kWsMaxMessageBytes, 3)};
+    for (int i = 0; i < 20; ++i) sent.push_back(patternBytes(8 + i, 4 + i));
     for (const std::string& bytes : sent) pair.host.sendBinary(bytes.data(), bytes.size());
     std::vector<std::string> got = binaryMessages(pair.guest, sent.size());
     ASSERT_EQ(got.size(), sent.size());
     for (size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(got[i], sent[i]) << "message " << i;
-    // Relayed to the others only.
-    EXPECT_EQ(binaryCount(pair.host, 100), 0);
-}
-
-TEST_F(WebSocketTest, LargeMessagesArriveWhole) {
-    Pair pair;
-    ASSERT_TRUE(makePair(pair, *server));
-    std::string large = patternBytes(kLargeMessageBytes, 9);
-    std::string limit = patternBytes(kWsMaxMessageBytes, 10);
-    pair.guest.sendBinary(large.data(), large.size());
-    pair.guest.sendBinary(limit.data(), limit.size());
-    std::vector<std::string> got = binaryMessages(pair.host, 2);
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0], large);
-    EXPECT_EQ(got[1], limit);
-    EXPECT_EQ(pair.host.state(), WsState::open);
+    EXPECT_EQ(binaryMessages(pair.host, 1, 100).size(), 0u); // relayed to the others only
+    pair.guest.sendText("{\"t\":\"ping\"}");
+    EXPECT_EQ(waitForType(pair.guest, "pong").kind, JsonKind::object);
+    EXPECT_EQ(pair.guest.state(), WsState::open);
+    EXPECT_EQ(pair.guest.lastError(), "");
 }
 
 TEST_F(WebSocketTest, ServerCloseLeavesClosed) {
     // An unknown party code gets an error message and a normal close.
     WebSocket ws;
     ws.connect(server->url("/api/party/ZZZZZ"));
-    JsonValue error = waitForType(ws, "error");
-    EXPECT_EQ(jsonString(jsonGet(error, "msg"), ""), "No party with that code.");
+    EXPECT_EQ(jsonString(jsonGet(waitForType(ws, "error"), "msg"), ""), "No party with that code.");
     EXPECT_EQ(waitWhileOpen(ws), WsState::closed);
     EXPECT_EQ(ws.lastError(), "");
     ws.sendText("{\"t\":\"ping\"}"); // nothing happens
@@ -131,95 +94,60 @@ TEST_F(WebSocketTest, ServerCloseLeavesClosed) {
 TEST(WebSocketSwitches, FragmentedMessagesArriveOnceWhole) {
     PartyServerProcess server({"--fragment", "3", "--ping-ms", "50"});
     ASSERT_TRUE(server.running()) << server.problem();
-    Pair pair;
-    ASSERT_TRUE(makePair(pair, server));
+    Pair pair(server);
+    ASSERT_TRUE(pair.ok);
     std::string bytes = patternBytes(20000, 4);
     pair.host.sendBinary(bytes.data(), bytes.size());
     pair.host.sendBinary("x", 1);
-    std::vector<std::string> got = binaryMessages(pair.guest, 2);
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0], bytes);
-    EXPECT_EQ(got[1], "x");
-    EXPECT_EQ(binaryCount(pair.guest, 100), 0); // each exactly once
+    EXPECT_EQ(binaryMessages(pair.guest, 2), (std::vector<std::string>{bytes, "x"}));
+    EXPECT_EQ(binaryMessages(pair.guest, 1, 100).size(), 0u); // each exactly once
     pair.guest.sendText("{\"t\":\"ping\"}");
     EXPECT_EQ(waitForType(pair.guest, "pong").kind, JsonKind::object);
 }
 
-TEST(WebSocketSwitches, PingsAreAnswered) {
-    // The server cuts a connection that gives no right pong for 250 ms.
-    PartyServerProcess server({"--ping-ms", "10"});
-    ASSERT_TRUE(server.running()) << server.problem();
+TEST(WebSocketSwitches, RefusalsAndAbruptClose) {
+    PartyServerProcess refusing({"--http-status", "200"});
+    ASSERT_TRUE(refusing.running()) << refusing.problem();
     WebSocket ws;
-    ASSERT_EQ(jsonInt(jsonGet(enterParty(ws, server.url("/api/party/new"), "P"), "id"), 0), 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    EXPECT_EQ(ws.state(), WsState::open);
+    ws.connect(refusing.url("/api/party/new"));
+    expectFailure(ws, "The server turned the connection down (HTTP 200).");
+
+    PartyServerProcess abrupt({"--abrupt-close-after", "2"});
+    ASSERT_TRUE(abrupt.running()) << abrupt.problem();
+    ASSERT_NE(enterParty(ws, abrupt.url("/api/party/new")).kind, JsonKind::null);
     ws.sendText("{\"t\":\"ping\"}");
-    EXPECT_EQ(waitForType(ws, "pong").kind, JsonKind::object);
+    expectFailure(ws, "Lost connection to the server.");
 }
 
-TEST(WebSocketSwitches, AbruptCloseIsALostConnection) {
-    PartyServerProcess server({"--abrupt-close-after", "2"});
-    ASSERT_TRUE(server.running()) << server.problem();
-    WebSocket ws;
-    ASSERT_FALSE(jsonGet(enterParty(ws, server.url("/api/party/new"), "P"), "id").kind == JsonKind::null);
-    ws.sendText("{\"t\":\"ping\"}");
-    EXPECT_EQ(waitWhileOpen(ws), WsState::failed);
-    EXPECT_EQ(ws.lastError(), "Lost connection to the server.");
-}
-
-TEST(WebSocketSwitches, RefusedUpgradeNamesTheStatus) {
-    PartyServerProcess server({"--http-status", "200"});
-    ASSERT_TRUE(server.running()) << server.problem();
-    WebSocket ws;
-    ws.connect(server.url("/api/party/new"));
-    EXPECT_EQ(waitWhileConnecting(ws), WsState::failed);
-    EXPECT_EQ(ws.lastError(), "The server turned the connection down (HTTP 200).");
-}
-
-TEST(WebSocketErrors, ClosedPortCannotBeReached) {
+TEST(WebSocketErrors, ClosedPortAndBadAddresses) {
     int port;
     {
         RawTestServer gone;
         port = gone.port();
     }
-    WebSocket ws;
-    ws.connect("ws://127.0.0.1:" + std::to_string(port) + "/api/party/new");
-    EXPECT_EQ(waitWhileConnecting(ws), WsState::failed);
-    EXPECT_EQ(ws.lastError(), "Can't reach the server.");
-    ws.connect("ws://127.0.0.1:0/");
-    EXPECT_EQ(waitWhileConnecting(ws), WsState::failed);
-    EXPECT_EQ(ws.lastError(), "Can't reach the server.");
-}
-
-TEST(WebSocketErrors, BadAddressesCannotBeFound) {
-    for (const char* url : {"", "ws:/", "wss://", "ws://:8080/x", "wss:///api"}) {
+    for (const std::string& url : {"ws://127.0.0.1:" + std::to_string(port) + "/api/party/new",
+                                   std::string("ws://127.0.0.1:0/")}) {
+        WebSocket ws;
+        ws.connect(url);
+        expectFailure(ws, "Can't reach the server.");
+    }
+    for (const char* url : {"", "ws:/", "wss:/", "wss://", "ws://", "ws:///path", "ws://:8080/x", "wss://:443",
+                            "ws://bad host/", "ws://a\r\nb/"}) {
         SCOPED_TRACE(url);
         WebSocket ws;
         ws.connect(url);
-        EXPECT_EQ(waitWhileConnecting(ws), WsState::failed);
-        EXPECT_EQ(ws.lastError(), "Can't find the server. Check your internet connection.");
+        expectFailure(ws, "Can't find the server. Check your internet connection.");
     }
 }
 
-TEST(WebSocketErrors, FirstErrorWins) {
-    RawTestServer raw;
+TEST(WebSocketClose, CloseWhileConnectingIsHarmless) {
     WebSocket ws;
+    ws.close();
+    EXPECT_EQ(ws.state(), WsState::idle);
+    RawTestServer raw; // accepts and never answers: the client stays connecting
     ws.connect(raw.url());
     ASSERT_TRUE(raw.accept());
-    raw.write("HTTP/1.1 503 Busy\r\n\r\n");
-    EXPECT_EQ(waitWhileConnecting(ws), WsState::failed);
-    ws.close();
-    EXPECT_EQ(ws.state(), WsState::failed);
-    EXPECT_EQ(ws.lastError(), "The server turned the connection down (HTTP 503).");
-}
-
-TEST(WebSocketClose, CloseWhileConnectingIsHarmless) {
-    // A server that accepts and never answers keeps the client connecting.
-    RawTestServer raw;
-    WebSocket ws;
-    ws.connect(raw.url("/api/party/new"));
-    ASSERT_TRUE(raw.accept());
-    EXPECT_NE(raw.readRequestHead().find("GET /api/party/new HTTP/1.1"), std::string::npos);
+    raw.readRequestHead();
     EXPECT_EQ(ws.state(), WsState::connecting);
     auto start = std::chrono::steady_clock::now();
     ws.close();
@@ -230,34 +158,6 @@ TEST(WebSocketClose, CloseWhileConnectingIsHarmless) {
     EXPECT_EQ(ws.state(), WsState::closed);
 }
 
-TEST_F(WebSocketTest, CloseAtAnyMomentAndTwice) {
-    WebSocket idle;
-    idle.close();
-    idle.close();
-    EXPECT_EQ(idle.state(), WsState::idle);
-    for (int i = 0; i < 10; ++i) { // right after connect, wherever the worker is
-        WebSocket ws;
-        ws.connect(server->url("/api/party/new"));
-        ws.close();
-        EXPECT_EQ(ws.state(), WsState::closed);
-        ws.close();
-        EXPECT_EQ(ws.state(), WsState::closed);
-    }
-    WebSocket ws;
-    ASSERT_EQ(enterParty(ws, server->url("/api/party/new"), "A").kind, JsonKind::object);
-    ws.close();
-    ws.close();
-    EXPECT_EQ(ws.state(), WsState::closed);
-    EXPECT_EQ(ws.lastError(), "");
-    // The same handle connects afresh.
-    ASSERT_EQ(enterParty(ws, server->url("/api/party/new"), "B").kind, JsonKind::object);
-    countMessages(ws, 100);
-    WsMessage untouched{true, "keep"};
-    EXPECT_FALSE(ws.poll(untouched));
-    EXPECT_TRUE(untouched.binary);
-    EXPECT_EQ(untouched.bytes, "keep");
-}
-
 TEST(WebSocketWire, RequestFramesAndCloseOnTheWire) {
     RawTestServer raw;
     WebSocket ws;
@@ -265,19 +165,14 @@ TEST(WebSocketWire, RequestFramesAndCloseOnTheWire) {
     ASSERT_TRUE(raw.accept());
     ws.sendText("too early"); // not open yet: dropped
     std::string head = raw.readRequestHead();
+    EXPECT_EQ(head.rfind("GET /api/party/new HTTP/1.1\r\n", 0), 0u);
     EXPECT_NE(head.find("User-Agent: KorvaloVantero/2\r\n"), std::string::npos);
     EXPECT_NE(head.find("Host: 127.0.0.1:" + std::to_string(raw.port()) + "\r\n"), std::string::npos);
-    size_t keyAt = head.find("Sec-WebSocket-Key: ");
-    ASSERT_NE(keyAt, std::string::npos);
-    std::string key = head.substr(keyAt + 19, head.find("\r\n", keyAt) - keyAt - 19);
-    raw.write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-              "Sec-WebSocket-Accept: " + wsAcceptFor(key) + "\r\n\r\n" + serverFrameForTest(1, "first"));
-    ASSERT_TRUE(waitForState(ws, WsState::open));
+    ASSERT_TRUE(raw.answerUpgrade(head, serverFrameForTest(1, "first")));
     WsMessage m;
     ASSERT_TRUE(waitForMessage(ws, m));
     EXPECT_EQ(m.bytes, "first"); // came in the same packet as the answer
     EXPECT_EQ(raw.readFor(100), "");
-
     // A ping is answered with a masked pong carrying its payload.
     raw.write(serverFrameForTest(9, "abc"));
     std::string pong = raw.readFor(200);
@@ -285,19 +180,8 @@ TEST(WebSocketWire, RequestFramesAndCloseOnTheWire) {
     EXPECT_EQ(uint8_t(pong[0]), 0x8A);
     EXPECT_EQ(uint8_t(pong[1]), 0x83);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(char(pong[6 + i] ^ pong[2 + i]), "abc"[i]);
-
-    ws.sendText("hi");
-    std::string frame = raw.readFor(200);
-    ASSERT_EQ(frame.size(), 2u + 4u + 2u);
-    EXPECT_EQ(uint8_t(frame[0]), 0x81);
-    EXPECT_EQ(char(frame[6] ^ frame[2]), 'h');
-
     ws.close();
-    std::string close = raw.readFor(200);
-    ASSERT_EQ(close.size(), 2u + 4u + 2u);
-    EXPECT_EQ(uint8_t(close[0]), 0x88);
-    EXPECT_EQ(uint8_t(close[6] ^ close[2]), 0x03); // 1000
-    EXPECT_EQ(uint8_t(close[7] ^ close[3]), 0xE8);
+    expectCloseFrame(raw.readFor(200), 0x03, 0xE8); // 1000
 }
 
 TEST(WebSocketWire, ServerCloseFrameIsAnswered) {
@@ -306,38 +190,33 @@ TEST(WebSocketWire, ServerCloseFrameIsAnswered) {
     ASSERT_TRUE(openRaw(raw, ws));
     raw.write(serverFrameForTest(8, std::string("\x0F\xA1", 2))); // 4001
     EXPECT_EQ(waitWhileOpen(ws), WsState::closed);
-    std::string reply = raw.readFor(200);
-    ASSERT_EQ(reply.size(), 2u + 4u + 2u);
-    EXPECT_EQ(uint8_t(reply[0]), 0x88);
-    EXPECT_EQ(uint8_t(reply[6] ^ reply[2]), 0x0F);
-    EXPECT_EQ(uint8_t(reply[7] ^ reply[3]), 0xA1);
+    expectCloseFrame(raw.readFor(200), 0x0F, 0xA1);
     EXPECT_EQ(ws.lastError(), "");
 }
 
-TEST(WebSocketWire, BadAnswersFailWithTheirSentence) {
-    struct Case {
-        std::string answer;
-        const char* sentence;
-    };
-    const Case cases[] = {
+TEST(WebSocketWire, BadAnswersFailWithTheirSentenceAndCloseKeepsIt) {
+    const std::pair<std::string, std::string> cases[] = {
         {"HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
          "Sec-WebSocket-Accept: AAAAAAAAAAAAAAAAAAAAAAAAAAA=\r\n\r\n",
          "Can't open the game connection."},
+        {"HTTP/1.1 503 Busy\r\n\r\n", "The server turned the connection down (HTTP 503)."},
         {"220 smtp.example ESMTP\r\n\r\n", "Can't reach the server."},
         {"HTTP/1.1 101 OK\r\n" + std::string(20000, 'x'), "Can't reach the server."},
         {"", "Can't reach the server."}, // closed without answering
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.sentence);
+    for (const auto& [answer, sentence] : cases) {
+        SCOPED_TRACE(sentence);
         RawTestServer raw;
         WebSocket ws;
         ws.connect(raw.url());
         ASSERT_TRUE(raw.accept());
         raw.readRequestHead();
-        raw.write(c.answer);
+        raw.write(answer);
         raw.closeConnection();
-        EXPECT_EQ(waitWhileConnecting(ws), WsState::failed);
-        EXPECT_EQ(ws.lastError(), c.sentence);
+        expectFailure(ws, sentence);
+        ws.close(); // the first error wins
+        EXPECT_EQ(ws.state(), WsState::failed);
+        EXPECT_EQ(ws.lastError(), sentence);
     }
 }
 
@@ -349,10 +228,65 @@ TEST(WebSocketWire, OversizedOrForbiddenFramesLoseTheConnection) {
         WebSocket ws;
         ASSERT_TRUE(openRaw(raw, ws));
         raw.write(serverFrameForTest(2, "ok") + bad);
-        EXPECT_EQ(waitWhileOpen(ws), WsState::failed);
-        EXPECT_EQ(ws.lastError(), "Lost connection to the server.");
+        expectFailure(ws, "Lost connection to the server.");
         WsMessage m;
         ASSERT_TRUE(ws.poll(m)); // what came before the bad frame still counts
         EXPECT_EQ(m.bytes, "ok");
+    }
+}
+
+// "wss://" against the party server with a certificate for "localhost" from
+// a test authority made here with the openssl tool.
+class WebSocketTlsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "korvalo-tls-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) return;
+        dir = pattern;
+        const std::string req = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 ";
+        std::string make = req + "-keyout " + dir + "/ca.key -out " + dir + "/ca.pem -subj /CN=Korvalo-Test-Authority" +
+                           " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign && " +
+                           req + "-keyout " + dir + "/server.key -out " + dir + "/server.pem -subj /CN=localhost" +
+                           " -CA " + dir + "/ca.pem -CAkey " + dir + "/ca.key -addext subjectAltName=DNS:localhost" +
+                           " -addext basicConstraints=CA:FALSE >/dev/null 2>&1";
+        if (std::system(make.c_str()) == 0)
+            server = new PartyServerProcess({"--cert", dir + "/server.pem", "--key", dir + "/server.key"});
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+        unsetenv("SSL_CERT_FILE");
+    }
+    void SetUp() override {
+        ASSERT_TRUE(server) << "openssl could not make the test certificates";
+        ASSERT_TRUE(server->running()) << server->problem();
+    }
+    static inline std::string dir;
+    static inline PartyServerProcess* server = nullptr;
+};
+
+TEST_F(WebSocketTlsTest, RoundTripWithTheTrustedAuthority) {
+    setenv("SSL_CERT_FILE", (dir + "/ca.pem").c_str(), 1);
+    WebSocket ws;
+    ws.connect(server->url("/api/party/new", true, "localhost"));
+    ASSERT_TRUE(waitForState(ws, WsState::open)) << ws.lastError();
+    ws.sendText(helloText("SECURE"));
+    EXPECT_GE(jsonInt(jsonGet(waitForType(ws, "welcome"), "id"), 0), 1);
+    ws.sendText("{\"t\":\"ping\",\"pad\":\"" + std::string(100 * 1024, 'z') + "\"}"); // many TLS records
+    EXPECT_EQ(waitForType(ws, "pong").kind, JsonKind::object);
+    ws.close();
+    EXPECT_EQ(ws.state(), WsState::closed);
+    EXPECT_EQ(ws.lastError(), "");
+}
+
+TEST_F(WebSocketTlsTest, RefusedWithoutTheAuthorityOrUnderAnotherName) {
+    for (bool trusted : {false, true}) {
+        if (trusted)
+            setenv("SSL_CERT_FILE", (dir + "/ca.pem").c_str(), 1);
+        else
+            unsetenv("SSL_CERT_FILE");
+        WebSocket ws; // trusted, but the certificate does not carry the name 127.0.0.1
+        ws.connect(server->url("/api/party/new", true, trusted ? "127.0.0.1" : "localhost"));
+        expectFailure(ws, "Can't reach the server.");
     }
 }
