@@ -1,118 +1,54 @@
 // Device input mapping: keys, mouse and gamepad into one RawInput, with the
 // dead zones, the dropped mouse jump and the normalised move.
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/device_input.h"
 
 namespace {
 
-DeviceState withPad() {
-    DeviceState d;
-    d.gamepad = true;
-    return d;
-}
+struct Case {
+    const char* what;
+    std::function<void(DeviceState&)> set;
+    float moveX, moveY, lookDX, lookDY;
+};
 
-TEST(DeviceInput, KeysGiveAMoveOfAtMostUnitLength) {
-    DeviceState d;
-    d.right = d.left = true;
-    EXPECT_EQ(mapDeviceInput(d).moveX, 0.0f); // both held cancel
-    d.left = false;
-    EXPECT_EQ(mapDeviceInput(d).moveX, 1.0f);
-    d.forward = true;
-    const RawInput in = mapDeviceInput(d);
-    EXPECT_NEAR(in.moveX, std::sqrt(0.5f), 1e-6f);
-    EXPECT_NEAR(in.moveY, std::sqrt(0.5f), 1e-6f);
-    d = DeviceState{};
-    d.back = true;
-    EXPECT_EQ(mapDeviceInput(d).moveY, -1.0f);
-}
-
-TEST(DeviceInput, StickAddsToKeysThenTheMoveIsNormalised) {
-    DeviceState d = withPad();
-    d.right = true;
-    d.leftX = 0.5f;
-    RawInput in = mapDeviceInput(d); // 1.5 before normalising
-    EXPECT_FLOAT_EQ(in.moveX, 1.0f);
-    EXPECT_FLOAT_EQ(in.moveY, 0.0f);
-    d = withPad();
-    d.leftX = 0.6f;
-    d.leftY = -0.3f; // stick up is forward
-    in = mapDeviceInput(d);
-    EXPECT_FLOAT_EQ(in.moveX, 0.6f);
-    EXPECT_FLOAT_EQ(in.moveY, 0.3f);
-}
-
-TEST(DeviceInput, DeadZonesIgnoreTheirExactThreshold) {
-    DeviceState d = withPad();
-    d.leftX = 0.2f;
-    d.leftY = -0.2f;
-    d.rightX = 0.15f;
-    d.rightY = -0.15f;
-    RawInput in = mapDeviceInput(d);
-    EXPECT_EQ(in.moveX, 0.0f);
-    EXPECT_EQ(in.moveY, 0.0f);
-    EXPECT_EQ(in.lookDX, 0.0f);
-    EXPECT_EQ(in.lookDY, 0.0f);
-    d.leftX = 0.21f;
-    d.rightX = 0.5f;
-    d.rightY = -0.5f;
-    in = mapDeviceInput(d);
-    EXPECT_FLOAT_EQ(in.moveX, 0.21f);
-    EXPECT_FLOAT_EQ(in.lookDX, 7.0f);  // x 14
-    EXPECT_FLOAT_EQ(in.lookDY, -4.5f); // x 9
-    d.gamepad = false; // an unplugged pad reports nothing
-    in = mapDeviceInput(d);
-    EXPECT_EQ(in.moveX, 0.0f);
-    EXPECT_EQ(in.lookDX, 0.0f);
-}
-
-TEST(DeviceInput, MouseLooksOnlyWhenCapturedAndDropsJumps) {
-    DeviceState d;
-    d.mouseDelta = {399, 10};
-    EXPECT_EQ(mapDeviceInput(d).lookDX, 0.0f) << "a visible cursor never turns the camera";
-    d.cursorHidden = true;
-    RawInput in = mapDeviceInput(d);
-    EXPECT_EQ(in.lookDX, 399.0f);
-    EXPECT_EQ(in.lookDY, 10.0f);
-    d.mouseDelta = {400, 10};
-    in = mapDeviceInput(d);
-    EXPECT_EQ(in.lookDX, 0.0f);
-    EXPECT_EQ(in.lookDY, 0.0f);
-    d.mouseDelta = {5, -400};
-    EXPECT_EQ(mapDeviceInput(d).lookDX, 0.0f);
-    d = withPad(); // mouse and right stick add up
-    d.cursorHidden = true;
-    d.mouseDelta = {10, 0};
-    d.rightX = 1.0f;
-    EXPECT_EQ(mapDeviceInput(d).lookDX, 24.0f);
-}
-
-TEST(DeviceInput, PadButtonsJoinTheKeyboardOnes) {
-    DeviceState d = withPad();
-    d.padUp = d.padLeft = true;
-    d.triggerDown = d.triggerPressed = true;
-    d.padShootPressed = d.padShootDown = true;
-    d.padPassPressed = d.padMovePressed = true;
-    RawInput in = mapDeviceInput(d);
-    EXPECT_NEAR(in.moveX, -std::sqrt(0.5f), 1e-6f);
-    EXPECT_NEAR(in.moveY, std::sqrt(0.5f), 1e-6f);
-    EXPECT_EQ(in.sprintDown, 1);
-    EXPECT_EQ(in.sprintPressed, 1);
-    EXPECT_EQ(in.shootPressed, 1);
-    EXPECT_EQ(in.shootDown, 1);
-    EXPECT_EQ(in.shootReleased, 0);
-    EXPECT_EQ(in.passPressed, 1);
-    EXPECT_EQ(in.movePressed, 1);
-    EXPECT_EQ(in.leftMouseDown, 0);
-    d = DeviceState{};
-    d.leftMousePressed = d.leftMouseDown = d.rightMouseDown = d.shootReleased = true;
-    in = mapDeviceInput(d);
-    EXPECT_EQ(in.leftMousePressed, 1);
-    EXPECT_EQ(in.leftMouseDown, 1);
-    EXPECT_EQ(in.rightMouseDown, 1);
-    EXPECT_EQ(in.rightMousePressed, 0);
-    EXPECT_EQ(in.shootReleased, 1);
+TEST(DeviceInput, MoveAndLookFromKeysSticksAndMouse) {
+    const float h = std::sqrt(0.5f);
+    const Case cases[] = {
+        {"both held cancel", [](DeviceState& d) { d.right = d.left = true; }, 0, 0, 0, 0},
+        {"right", [](DeviceState& d) { d.right = true; }, 1, 0, 0, 0},
+        {"diagonal keys are unit length", [](DeviceState& d) { d.right = d.forward = true; }, h, h, 0, 0},
+        {"back", [](DeviceState& d) { d.back = true; }, 0, -1, 0, 0},
+        {"stick adds to keys, then normalised", [](DeviceState& d) { d.gamepad = d.right = true; d.leftX = 0.5f; },
+         1, 0, 0, 0},
+        {"stick up is forward", [](DeviceState& d) { d.gamepad = true; d.leftX = 0.6f; d.leftY = -0.3f; }, 0.6f,
+         0.3f, 0, 0},
+        {"dead zones ignore their exact threshold",
+         [](DeviceState& d) { d.gamepad = true; d.leftX = 0.2f; d.leftY = -0.2f; d.rightX = 0.15f; d.rightY = -0.15f; },
+         0, 0, 0, 0},
+        {"just past the dead zone; right stick x 14 and x 9",
+         [](DeviceState& d) { d.gamepad = true; d.leftX = 0.21f; d.leftY = -0.2f; d.rightX = 0.5f; d.rightY = -0.5f; },
+         0.21f, 0, 7, -4.5f},
+        {"an unplugged pad reports nothing", [](DeviceState& d) { d.leftX = 0.21f; d.rightX = 0.5f; }, 0, 0, 0, 0},
+        {"a visible cursor never turns the camera", [](DeviceState& d) { d.mouseDelta = {399, 10}; }, 0, 0, 0, 0},
+        {"captured mouse", [](DeviceState& d) { d.cursorHidden = true; d.mouseDelta = {399, 10}; }, 0, 0, 399, 10},
+        {"a jump in x is dropped", [](DeviceState& d) { d.cursorHidden = true; d.mouseDelta = {400, 10}; }, 0, 0, 0, 0},
+        {"a jump in y is dropped", [](DeviceState& d) { d.cursorHidden = true; d.mouseDelta = {5, -400}; }, 0, 0, 0, 0},
+        {"mouse and right stick add up",
+         [](DeviceState& d) { d.gamepad = d.cursorHidden = true; d.mouseDelta = {10, 0}; d.rightX = 1.0f; }, 0, 0, 24,
+         0},
+    };
+    for (const Case& c : cases) {
+        DeviceState d;
+        c.set(d);
+        const RawInput in = mapDeviceInput(d);
+        EXPECT_FLOAT_EQ(in.moveX, c.moveX) << c.what;
+        EXPECT_FLOAT_EQ(in.moveY, c.moveY) << c.what;
+        EXPECT_FLOAT_EQ(in.lookDX, c.lookDX) << c.what;
+        EXPECT_FLOAT_EQ(in.lookDY, c.lookDY) << c.what;
+    }
 }
 
 } // namespace

@@ -1,6 +1,5 @@
-// The match camera and input sampling: springs, motion levels, mouse look,
-// the tick yaw, the chase camera and the opening fly-in, the sprint latch,
-// the camera-relative move and the presentation update.
+// The match camera and input sampling: springs, mouse look, the tick yaw,
+// the chase camera on defence and the sprint latch.
 #include <cmath>
 #include <gtest/gtest.h>
 #include <raylib.h>
@@ -8,7 +7,6 @@
 
 #include "app/anim_clock.h"
 #include "app/settings.h"
-#include "characters/sine_noise.h"
 #include "sim/camera.h"
 
 namespace {
@@ -37,16 +35,6 @@ protected:
     MatchState s;
 };
 
-float viewYaw(const Camera3D& c) { return std::atan2(c.target.x - c.position.x, c.target.z - c.position.z); }
-
-TEST(CameraSpring, IntegratesVelocityFirstThenValue) {
-    CameraSpring spring{0.1f, 1.0f};
-    stepCameraSpring(spring, 90, 10, 0.01f);
-    const float v = 1.0f + (-90 * 0.1f - 10 * 1.0f) * 0.01f;
-    EXPECT_FLOAT_EQ(spring.velocity, v);
-    EXPECT_FLOAT_EQ(spring.value, 0.1f + v * 0.01f);
-}
-
 TEST_F(MatchCamera, KickedSpringsClampAndSettle) {
     frames(1);
     s.cam.height.velocity = -6.0f;
@@ -63,72 +51,18 @@ TEST_F(MatchCamera, KickedSpringsClampAndSettle) {
     EXPECT_NEAR(s.cam.pitch.value, 0, 1e-3f);
 }
 
-TEST_F(MatchCamera, MotionLevelZeroKeepsOnlyTheShake) {
-    settings.cameraMotion = 0;
-    frames(1);
-    local().vel = {0, 0, 5};
-    local().runPhase = 1.0f;
-    s.cam.pendingKick = {2, 0, 0};
-    local().rootHeight = 0.5f; // take off ...
-    frames(1);
-    EXPECT_GT(s.cam.trauma, 0.0f) << "the kick still adds trauma";
-    local().rootHeight = 0; // ... and land
-    for (int i = 0; i < 30; ++i) {
-        local().runPhase += 0.2f;
-        local().vel = {std::sin((float)i), 0, 5}; // accelerating sideways
-        frames(1);
-        ASSERT_EQ(s.cam.height.value, 0.0f);
-        ASSERT_EQ(s.cam.yaw.value, 0.0f);
-        ASSERT_EQ(s.cam.pitch.value, 0.0f);
-        ASSERT_EQ(s.cam.roll.value, 0.0f);
-        ASSERT_EQ(s.cam.leanPitch, 0.0f);
-        ASSERT_EQ(s.cam.leanRoll, 0.0f);
-    }
-
-    s.cam.trauma = 1;
-    animClock = 0.3f;
-    frames(1);
-    const float trauma = 1 - 1.4f * kFrame;
-    const float expected = s.eyeYaw + 0.035f * trauma * trauma * 0.35f * sineNoise(0.3f, 1);
-    EXPECT_NEAR(std::remainder(viewYaw(s.camera) - expected, 2 * PI), 0, 1e-4f);
-}
-
-TEST_F(MatchCamera, FullMotionBobsAndDipsOnLanding) {
-    frames(1);
-    local().rootHeight = 0.6f;
-    local().vertSpeed = 4;
-    frames(1);
-    EXPECT_GT(s.cam.height.velocity, 0.0f) << "take-off lifts";
-    local().rootHeight = 0;
-    frames(1);
-    EXPECT_LT(s.cam.height.velocity, 0.0f) << "landing dips";
-    EXPECT_LT(s.cam.pitch.velocity, 0.0f);
-
-    local().vel = {0, 0, 6.5f};
-    float lo = 1e9f, hi = -1e9f;
-    for (int i = 0; i < 120; ++i) {
-        local().runPhase += 0.25f;
-        frames(1);
-        lo = std::fmin(lo, s.camera.position.y);
-        hi = std::fmax(hi, s.camera.position.y);
-    }
-    EXPECT_GT(hi - lo, 0.02f) << "the head bobs while running";
-}
-
 TEST_F(MatchCamera, MouseLookScalesWithSensitivityAndRespectsInvert) {
     RawInput look;
     look.lookDX = 100;
     look.lookDY = 10;
     settings.mouseSens = 10;
-    s.eyeYaw = 0;
-    s.eyePitch = 0;
+    s.eyeYaw = s.eyePitch = 0;
     applyMouseLook(s, look);
     EXPECT_NEAR(s.eyeYaw, -0.49f, 1e-5f);
     EXPECT_NEAR(s.eyePitch, -0.049f, 1e-5f);
     settings.mouseSens = 1;
     settings.invertY = 1;
-    s.eyeYaw = 0;
-    s.eyePitch = 0;
+    s.eyeYaw = s.eyePitch = 0;
     applyMouseLook(s, look);
     EXPECT_NEAR(s.eyeYaw, -0.112f, 1e-5f);
     EXPECT_NEAR(s.eyePitch, 0.0112f, 1e-5f);
@@ -145,7 +79,7 @@ TEST_F(MatchCamera, MouseLookScalesWithSensitivityAndRespectsInvert) {
     EXPECT_EQ(s.eyeYaw, yaw);
 }
 
-TEST_F(MatchCamera, TickYawDependsOnTheSituation) {
+TEST_F(MatchCamera, TickYawLeadsOnAttackAndFollowsThePlayerOnDefence) {
     s.eyeYaw = 0;
     local().yaw = 1.0f;
     followCameraYaw(s, 0.01f); // attacking in live play: the view leads, the player follows
@@ -156,26 +90,6 @@ TEST_F(MatchCamera, TickYawDependsOnTheSituation) {
     local().yaw = 1.0f;
     followCameraYaw(s, 0.01f);
     EXPECT_NEAR(s.eyeYaw, 0.06f, 1e-6f);
-    EXPECT_EQ(local().yaw, 1.0f);
-
-    s.offense = 0; // finishing at the rim: toward the hoop axis at 5 rad/s
-    local().action = ACT_DUNK;
-    local().pos = {3, 0, 3};
-    s.eyeYaw = 0;
-    followCameraYaw(s, 0.01f);
-    EXPECT_NEAR(s.eyeYaw, -0.05f, 1e-6f);
-    EXPECT_NEAR(local().yaw, -0.05f, 1e-6f);
-
-    local().action = ACT_MOVE; // check ball: rate 2.4
-    s.phase = PHASE_CHECK_BALL;
-    s.eyeYaw = 0;
-    local().yaw = 1.0f;
-    followCameraYaw(s, 0.01f);
-    EXPECT_NEAR(s.eyeYaw, 0.024f, 1e-6f);
-
-    s.online = 1; // online the player's yaw travels in the input
-    local().yaw = 1.0f;
-    followCameraYaw(s, 0.01f);
     EXPECT_EQ(local().yaw, 1.0f);
 }
 
@@ -210,55 +124,6 @@ TEST_F(MatchCamera, DefenceBlendsIntoAChaseViewThatFramesTheLocalPlayer) {
     EXPECT_LT(s.chaseBlend, 0.01f);
 }
 
-TEST_F(MatchCamera, OpeningFliesInFromTheOverview) {
-    s.phase = PHASE_OPENING;
-    s.phaseTimer = 0;
-    frames(1);
-    EXPECT_NEAR(s.camera.position.x, -9, 1e-4f);
-    EXPECT_NEAR(s.camera.position.y, 9, 1e-4f);
-    EXPECT_NEAR(s.camera.position.z, 22, 1e-4f);
-    EXPECT_FLOAT_EQ(s.camera.fovy, 50);
-    s.phaseTimer = 2.5f; // blend complete: the eye camera
-    frames(1);
-    EXPECT_NEAR(Vector3Distance(s.camera.position, cameraFocusPoint(s)), 0, 0.1f);
-    EXPECT_NEAR(s.camera.fovy, s.eyeFov, 1e-4f);
-}
-
-TEST_F(MatchCamera, EyeSitsInFrontOfTheHead) {
-    const Vector3 eye = cameraFocusPoint(s);
-    const Vector3 head = headPosition(local().skeleton);
-    EXPECT_GT(eye.y, 1.6f);
-    EXPECT_LT(eye.y, 2.1f);
-    EXPECT_LT(Vector3Distance(eye, head), 0.25f);
-    s.localIndex = -1; // nobody local: player 0's eyes
-    EXPECT_TRUE(Vector3Equals(cameraFocusPoint(s), eye));
-}
-
-TEST_F(MatchCamera, StickTurnsIntoTheCourtFrameOfTheView) {
-    s.eyeYaw = 0; // looking along +z; the right-hand side is -x
-    RawInput raw;
-    raw.moveY = 1;
-    raw.lookDX = 50;
-    raw.shootPressed = 1;
-    PlayerInput in = sample(raw);
-    EXPECT_NEAR(in.worldMoveX, 0, 1e-6f);
-    EXPECT_NEAR(in.worldMoveZ, 1, 1e-6f);
-    EXPECT_EQ(in.lookDX, 0.0f);
-    EXPECT_EQ(in.valid, 1);
-    EXPECT_EQ(in.shootPressed, 1);
-    EXPECT_EQ(in.aimWithYaw, 1);
-    EXPECT_EQ(in.yaw, 0.0f);
-    raw.moveY = 0;
-    raw.moveX = 1;
-    in = sample(raw);
-    EXPECT_NEAR(in.worldMoveX, -1, 1e-6f);
-    raw.moveX = raw.moveY = 1; // the raw record is not normalised: the world move is
-    in = sample(raw);
-    EXPECT_NEAR(std::hypot(in.worldMoveX, in.worldMoveZ), 1, 1e-6f);
-    s.offense = 1;
-    EXPECT_EQ(sample(raw).aimWithYaw, 0) << "defenders aim by their own rules";
-}
-
 TEST_F(MatchCamera, SprintToggleLatchesUntilIdleTiredOrDead) {
     RawInput press;
     press.moveY = 1;
@@ -287,30 +152,6 @@ TEST_F(MatchCamera, SprintToggleLatchesUntilIdleTiredOrDead) {
     s.phase = PHASE_LIVE;
     hold.sprintDown = 1;
     EXPECT_EQ(sample(hold).sprintDown, 1);
-}
-
-TEST_F(MatchCamera, PresentationAgesCalloutsCrowdAndTheBallCue) {
-    s.callouts.clear();
-    postCallout(s, "OLD", WHITE, 40, 0.5f);
-    postCallout(s, "NEW", WHITE, 40, 3.0f);
-    s.callouts[0].age = 0.45f;
-    s.excitement = 0.16f;
-    s.tipsToast = 0.05f;
-    updatePresentation(s, 0.1f);
-    ASSERT_EQ(s.callouts.size(), 1u);
-    EXPECT_EQ(s.callouts[0].text, "NEW");
-    EXPECT_FLOAT_EQ(s.excitement, 0.15f);
-    EXPECT_EQ(s.tipsToast, 0.0f);
-    EXPECT_NEAR(s.emoteTime[2], 0.1f, 1e-6f);
-
-    local().hasBall = 1;
-    updatePresentation(s, 0.1f);
-    EXPECT_EQ(s.ballReceivedAge, 0.0f);
-    updatePresentation(s, 0.1f);
-    EXPECT_NEAR(s.ballReceivedAge, 0.1f, 1e-6f) << "the cue fires once per catch";
-
-    updatePresentationClamped(s, 1.0f);
-    EXPECT_NEAR(s.ballReceivedAge, 0.15f, 1e-6f);
 }
 
 } // namespace

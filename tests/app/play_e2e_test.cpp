@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -31,18 +31,14 @@ namespace {
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string run(const std::string& command) {
     std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buf[256];
-        while (std::fgets(buf, sizeof buf, pipe)) out += buf;
-        pclose(pipe);
-    }
+    FILE* pipe = popen(command.c_str(), "r");
+    for (char buf[256]; pipe && std::fgets(buf, sizeof buf, pipe);) out += buf;
+    if (pipe) pclose(pipe);
     return out;
 }
 
@@ -88,17 +84,10 @@ struct GameProcess {
         return true;
     }
     bool running() { return !ended(); }
-    // Exit code once it ends within the time, -1 otherwise.
-    int waitForExit(std::chrono::seconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!ended() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(100ms);
-        return pid == -1 ? exitCode : -1;
-    }
     std::string visibleWindow() const {
         if (pid <= 0) return {};
-        std::istringstream ids(run("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null"));
         std::string id;
-        ids >> id;
+        std::istringstream(run("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null")) >> id;
         return id;
     }
 };
@@ -108,9 +97,14 @@ bool waitFor(std::chrono::seconds limit, F done) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
         if (done()) return true;
-        std::this_thread::sleep_for(200ms);
+        std::this_thread::sleep_for(100ms);
     }
     return done();
+}
+
+// Exit code once the game ends within the time, -1 otherwise.
+int waitForExit(GameProcess& game, std::chrono::seconds limit) {
+    return waitFor(limit, [&] { return game.ended(); }) ? game.exitCode : -1;
 }
 
 // What a window manager sends when the user clicks the close button.
@@ -167,7 +161,7 @@ TEST(PlayEndToEnd, StartPlayResizeAndCloseWritesTheSettings) {
     ASSERT_TRUE(game.running());
 
     sendCloseRequest(std::stoul(window));
-    EXPECT_EQ(game.waitForExit(30s), 0) << readFile(game.dir / "err.txt");
+    EXPECT_EQ(waitForExit(game, 30s), 0) << readFile(game.dir / "err.txt");
     const std::string saved = readFile(game.dir / "korvalo_settings.cfg");
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 15) << saved;
     EXPECT_EQ(saved.rfind("oneOnOne=0\nfullCourt=0\n", 0), 0u) << saved;
@@ -182,7 +176,7 @@ TEST(PlayEndToEnd, AHeadlessRunShowsNoWindowAndWritesNoSettings) {
         if (!game.visibleWindow().empty()) sawWindow = true;
         std::this_thread::sleep_for(100ms);
     }
-    EXPECT_EQ(game.waitForExit(30s), 0);
+    EXPECT_EQ(waitForExit(game, 30s), 0);
     EXPECT_FALSE(sawWindow);
     EXPECT_FALSE(fs::exists(game.dir / "korvalo_settings.cfg"));
     EXPECT_NE(game.out().find("sim 3s"), std::string::npos) << game.out();

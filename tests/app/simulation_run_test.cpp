@@ -19,14 +19,11 @@ struct RunResult {
 
 RunResult runGame(const std::string& args) {
     RunResult r;
-    const std::string command = std::string(KORVALO_BINARY) + " " + args + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buf[512];
     std::string text;
-    while (std::fgets(buf, sizeof buf, pipe)) text += buf;
-    const int status = pclose(pipe);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    FILE* pipe = popen((std::string(KORVALO_BINARY) + " " + args + " 2>/dev/null").c_str(), "r");
+    for (char buf[512]; pipe && std::fgets(buf, sizeof buf, pipe);) text += buf;
+    const int status = pipe ? pclose(pipe) : -1;
+    r.exitCode = pipe && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) r.lines.push_back(line);
     return r;
@@ -69,10 +66,6 @@ TEST(SimulationRun, SixtySecondsIsReportedAsSixty) {
     ASSERT_FALSE(r.lines.empty());
     EXPECT_EQ(r.lines[0].rfind("sim 60s", 0), 0u) << r.lines[0];
 }
-
-} // namespace
-
-namespace {
 
 TEST(ShotRun, EndsAtItsLastFrameEvenWhenThatIsZeroOrNegative) {
     for (const char* frames : {"3", "5,2", "0", "-4"}) {

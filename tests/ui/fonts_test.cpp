@@ -5,7 +5,6 @@
 #include <fstream>
 #include <string>
 
-#include "render/renderer.h"
 #include "ui/fonts.h"
 
 namespace {
@@ -69,18 +68,6 @@ TEST_F(FontsTest, NoFontsAtAllUseTheBuiltInFont) {
     EndDrawing();
 }
 
-TEST_F(FontsTest, UiTextIsRaisedByItsGrowth) {
-    loadFontsFrom({}, {kFira});
-    // Size 20 draws at 21.6, raised by 0.45 of the 1.6 px growth; measuring
-    // uses the drawn size and its spacing.
-    const float s = effectiveUiSize(20);
-    EXPECT_FLOAT_EQ(measureUiText("ABC", 20), MeasureTextEx(uiFont(), "ABC", s, 0.03f * s).x);
-}
-
-} // namespace
-
-namespace {
-
 TEST_F(FontsTest, TruncatedOrCorruptFontFilesAreRefusedWithoutACrash) {
     std::ifstream in(kFira, std::ios::binary);
     const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -95,41 +82,6 @@ TEST_F(FontsTest, TruncatedOrCorruptFontFilesAreRefusedWithoutACrash) {
     std::ofstream(path, std::ios::binary) << badTable;
     EXPECT_EQ(loadFirstFont({path}, 32).texture.id, 0u);
     EXPECT_NE(loadFirstFont({path, kFira}, 32).texture.id, 0u); // the chain goes on
-}
-
-} // namespace
-
-namespace {
-
-TEST(ChromeTitle, DepthLayersFollowTheSize) {
-    EXPECT_EQ(chromeDepthLayers(92), 5);
-    EXPECT_EQ(chromeDepthLayers(15), 0);
-    EXPECT_EQ(chromeDepthLayers(16), 1);
-}
-
-TEST_F(FontsTest, ChromeTitleDrawsOnTheUiCanvas) {
-    loadFontsFrom({kAnton}, {kFira});
-    initRenderer(renderer);
-    beginUi(renderer, BLACK);
-    drawChromeTitle("KORVALO", 640, 200, 92, 0, {30, 34, 48, 255});
-    endUi(renderer);
-    Image shot = LoadImageFromTexture(renderer.uiTarget.texture);
-    ImageFlipVertical(&shot);
-    ExportImage(shot, (std::string(KORVALO_TEST_OUTPUT_DIR) + "/chrome_title.png").c_str());
-    // Bright face pixels in the title's band, nothing far below it.
-    int lit = 0, below = 0;
-    const Color* px = (const Color*)shot.data;
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x) {
-            const Color c = px[y * shot.width + x];
-            const bool bright = c.r + c.g + c.b > 300;
-            if (y >= 300 && y < 300 + 138) lit += bright;
-            if (y > 700) below += bright;
-        }
-    EXPECT_GT(lit, 2000);
-    EXPECT_EQ(below, 0);
-    UnloadImage(shot);
-    unloadRenderer(renderer);
 }
 
 } // namespace
