@@ -77,3 +77,24 @@ TEST(ShotRun, EndsAtItsLastFrameEvenWhenThatIsZeroOrNegative) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(BuildProfile, RunsWithoutADisplayAndGivesTheSameCheckLineEveryRun) {
+    const RunResult a = runGame("--buildprof");
+    const std::string noDisplay = "env -u DISPLAY " + std::string(KORVALO_BINARY) + " --buildprof 2>/dev/null";
+    FILE* pipe = popen(noDisplay.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[256] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
+    EXPECT_EQ(pclose(pipe), 0);
+    ASSERT_EQ(a.exitCode, 0);
+    ASSERT_EQ(a.lines.size(), 2u);
+    EXPECT_EQ(a.lines[0] + "\n", line); // the same checksum with and without a display
+    EXPECT_TRUE(std::regex_match(a.lines[0], std::regex(R"(CHECK verts \d+ pos -?\d+\.\d{6} colors\+faces [0-9a-f]{16})")))
+        << a.lines[0];
+    EXPECT_TRUE(std::regex_match(a.lines[1], std::regex(R"(buildprof: \d+\.\d\ds for 8 players on one thread)")))
+        << a.lines[1];
+}
+
+} // namespace
