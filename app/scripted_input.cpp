@@ -6,6 +6,7 @@
 #include "app/program_random.h"
 #include "app/settings.h"
 #include "sim/match_state.h"
+#include "sim/sim_math.h"
 
 namespace {
 
@@ -13,12 +14,6 @@ constexpr float kShotHoldSeconds = 0.43f;
 constexpr float kCallStep = 1.0f / 60.0f;
 constexpr float kActionInterval = 1.2f;
 constexpr float kArrivedDistance = 0.4f;
-
-float wrapAngle(float a) {
-    while (a > PI) a -= 2 * PI;
-    while (a < -PI) a += 2 * PI;
-    return a;
-}
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include "characters/action_poses.h"
 #include "characters/pose_generators.h"
 #include "sim/match_state.h"
+#include "sim/sim_math.h"
 
 namespace {
 
@@ -24,7 +25,6 @@ constexpr float kTeleportSpeed = 30.0f;
 constexpr float kStillSpin = 0.001f;
 constexpr float kDribbleSpin = 9.0f;
 
-float wrapAngle(float a) { return std::remainder(a, kTwoPi); }
 
 void advanceRunPhase(Player& p, const PlayerMotion& m, float dt) {
     if (!isLocomotionState(p.action)) return;

@@ -13,6 +13,7 @@
 #include "app/anim_clock.h"
 #include "app/settings.h"
 #include "characters/sine_noise.h"
+#include "sim/sim_math.h"
 
 namespace {
 
@@ -66,15 +67,6 @@ float smoothstep01(float x) {
     x = std::clamp(x, 0.0f, 1.0f);
     return x * x * (3 - 2 * x);
 }
-
-float wrapAngle(float a) { return std::remainder(a, 2 * PI); }
-
-float turnToward(float from, float to, float maxStep) {
-    return wrapAngle(from + std::clamp(wrapAngle(to - from), -maxStep, maxStep));
-}
-
-Vector3 forwardOf(float yaw) { return {std::sin(yaw), 0, std::cos(yaw)}; }
-Vector3 rightOf(float yaw) { return {-std::cos(yaw), 0, std::sin(yaw)}; }
 
 bool hasLocal(const MatchState& s) { return s.localIndex >= 0 && s.localIndex < 4; }
 const Player& viewPlayer(const MatchState& s) { return s.players[hasLocal(s) ? s.localIndex : 0]; }

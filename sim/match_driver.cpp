@@ -14,6 +14,7 @@
 #include "sim/contact.h"
 #include "sim/court.h"
 #include "sim/starters.h"
+#include "sim/sim_math.h"
 
 namespace {
 
@@ -33,11 +34,6 @@ constexpr Color kCallColor = {255, 170, 80, 255};
 constexpr Color kClearedColor = {120, 255, 160, 255};
 constexpr int kBuzzerSound = 6;
 constexpr int kWhistleSound = 7;
-
-float distance3(Vector3 a, Vector3 b) {
-    const float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
 
 void stepCheckBall(MatchState& s) {
     if (s.checkPassDone || s.phaseTimer <= kCheckPassAfter) return;
