@@ -13,6 +13,7 @@ int frontendScreen = SCREEN_TITLE;
 float screenTimer = 0.0f;
 float fadeAmount = 1.0f;
 bool titleMenuOpen = false;
+int onlineRow = 0;
 
 namespace {
 
