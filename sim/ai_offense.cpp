@@ -204,7 +204,7 @@ void aiBallHandler(MatchState& s, Player& p) {
     }
 
     p.aiTimer = kDecisionBase + kDecisionSpread * matchRandomFloat(s);
-    if (isCpuPlayer(s, p) && difficultySetting() > 1) p.aiTimer *= kFastDecision;
+    if (isCpuPlayer(s, p) && difficultySetting(s) > 1) p.aiTimer *= kFastDecision;
     float q = 0;
     const float v = shotValue(s, p, &q);
     const float r = axisDistance(p.pos);
