@@ -151,8 +151,10 @@ float ankleBreakChance(const MatchState& s, const Player& mover, const Player& d
     if (speed > 2.3f && flatDot(flatUnit(d.vel), mover.jukeDir) < -0.3f) chance += 0.2f;
     if (mover.moveKind == 1) chance += 0.05f;
     else if (mover.moveKind == 2) chance -= 0.06f;
-    if (d.action == ACT_STEAL || d.offBalance > 0) chance += 0.22f;
-    else if (d.stance) chance -= 0.07f;
+    // Two separate terms: a defender reaching in his stance gets both.
+    const bool offBalance = d.offBalance > 0;
+    if (d.action == ACT_STEAL || offBalance) chance += 0.22f;
+    if (d.stance && !offBalance) chance -= 0.07f;
     if (!teamHasHuman(s, d.team)) chance *= kAnkleBreakTable[difficultySetting(s)];
     if (isHuman(s, d.index)) chance *= 0.6f;
     return chance;
