@@ -24,6 +24,7 @@ void updatePresentation(MatchState& s, float dt) {
     postCrowdLevel(s, kCrowdBase + kCrowdPerExcitement * s.excitement);
 
     s.releaseAge += dt;
+    s.presentTime += dt;
     s.ballReceivedAge += dt;
 
     if (s.localIndex < 0 || s.localIndex >= 4) return;

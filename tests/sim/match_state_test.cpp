@@ -8,6 +8,7 @@
 #include "characters/character_model.h"
 #include "sim/match_arena.h"
 #include "sim/callout.h"
+#include "sim/camera.h"
 #include "sim/match_state.h"
 
 namespace {
@@ -131,6 +132,28 @@ TEST(Callouts, AgeingDropsOnlyThosePastTheirDurationAndKeepsOrder) {
     ageCallouts(s, 0.01f);
     ASSERT_EQ(s.callouts.size(), 2u);
     EXPECT_EQ(s.callouts[0].text + s.callouts[1].text, "AC");
+}
+
+TEST(Presentation, HudClocksAdvanceAndTheBallReceivedCueSoundsOnce) {
+    static MatchState s;
+    initMatchState(s, 0, 1, 0, nullptr, nullptr, 15, 1, MatchSettings{});
+    s.events.clear();
+    s.phase = PHASE_LIVE;
+    s.excitement = 0.5f;
+    s.players[0].hasBall = 1;
+    const float releaseAge = s.releaseAge, presentTime = s.presentTime;
+    updatePresentation(s, 0.02f);
+    EXPECT_FLOAT_EQ(s.releaseAge, releaseAge + 0.02f);
+    EXPECT_FLOAT_EQ(s.presentTime, presentTime + 0.02f);
+    EXPECT_EQ(s.ballReceivedAge, 0.0f); // he has just received the ball
+    ASSERT_EQ(s.events.size(), 2u);
+    EXPECT_EQ(s.events[0].kind, EVENT_CROWD);
+    EXPECT_NEAR(s.events[0].volume, 0.7f, 0.01f); // 0.45 + 0.5 x excitement
+    EXPECT_EQ(s.events[1].kind, EVENT_SOUND);
+    EXPECT_EQ(s.events[1].id, 8);
+    updatePresentation(s, 0.02f); // still holding it: no second cue
+    EXPECT_EQ(s.events.size(), 3u);
+    EXPECT_FLOAT_EQ(s.ballReceivedAge, 0.02f);
 }
 
 } // namespace
