@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "net/net_input.h"
+#include "net/net_smoothing.h"
 #include "net/websocket.h"
+#include "sim/callout.h"
 #include "sim/snapshot.h"
 
 enum PartyState : int32_t {
@@ -60,11 +62,19 @@ constexpr int kInputRingSize = 2048;  // ticks of inputs and hashes kept
 constexpr int kSnapshotRingSize = 128; // ticks a rollback can reach back, plus one
 constexpr int32_t kNeverTick = 0x40000000; // "no tick": humanUntil and rollbackTick
 constexpr int32_t kDefaultDelayTicks = 6;
+constexpr int kLocalBatchMax = 64; // local records one frame can produce
 constexpr int kProtocolVersion = 3;
 constexpr float kNoticeSeconds = 4.0f;
 constexpr float kLeftNoticeSeconds = 3.0f;
 constexpr double kPingIntervalSeconds = 1.0;
 constexpr double kPingSmoothing = 0.3;
+
+struct NetLogLine {
+    uint32_t humanMask = 0, rng = 0;
+    int32_t phase = 0;
+    float phaseTimer = 0;
+    float ball[3] = {};
+};
 
 struct NetParty {
     NetParty();
@@ -131,6 +141,21 @@ struct NetParty {
     int32_t resyncTick = 0;
     uint32_t resyncHash = 0;
     MatchSnapshot resyncSnapshot;
+
+    NetSmoothing smoothing;
+
+    // KORVALO_NETLOG: each tick's line as last simulated; written once the
+    // tick's inputs are all known, so two peers' logs compare line for line.
+    NetLogLine netLogRing[kInputRingSize];
+    int32_t netLogNext = 0; // the next tick to write
+
+    // ---- work buffers, kept so that a frame allocates nothing
+    NetInput localBatch[kLocalBatchMax];
+    int localBatchCount = 0;
+    int32_t localBatchFirst = 0;
+    std::string packetBuffer;
+    std::vector<Callout> keptCallouts;
+    MatchSnapshot freshSnapshot;
 };
 
 extern NetParty netParty;
