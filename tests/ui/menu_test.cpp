@@ -1,12 +1,15 @@
-// The menu widget's navigation and the fixed menu lists, without a window or
-// a sound device: the menu sounds go to a recorder.
+// The menu widget's navigation, the fixed menu lists and the online menu's
+// text entry, without a window or a sound device: the menu sounds go to a
+// recorder.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "app/settings.h"
+#include "ui/frontend.h"
 #include "ui/menu.h"
 #include "ui/menu_lists.h"
+#include "ui/online_menu.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -155,4 +158,19 @@ TEST(Widgets, SegmentBarRoundsHalvesUpAndSevenSegmentBlanksLeadingDigits) {
     EXPECT_EQ(sevenSegmentPattern(7, 3, 0, true), 0x3F);
     EXPECT_EQ(sevenSegmentPattern(0, 2, 1, false), 0x3F) << "the last digit always shows";
     EXPECT_EQ(sevenSegmentPattern(305, 3, 1, false), 0x3F) << "a zero inside the number shows";
+}
+
+TEST(OnlineMenuEntry, TypedAliasesAndCodesAreFilteredLimitedAndTrimmed) {
+    std::string alias;
+    for (int c : std::vector<int>{'x', 'y', ' ', 'z', ' ', ' ', '!', 0xE9, '-', '.', '_'}) appendEntryChar(alias, c, ENTRY_ALIAS);
+    EXPECT_EQ(alias, "XY Z  -._");
+    EXPECT_EQ(trimAlias("XY Z  "), "XY Z");
+    EXPECT_EQ(trimAlias("   "), "");
+    alias.clear();
+    for (int i = 0; i < 20; ++i) appendEntryChar(alias, 'a' + i, ENTRY_ALIAS);
+    EXPECT_EQ(alias, "ABCDEFGHIJKLMN");
+
+    std::string code;
+    for (char c : std::string("r- 8x_w3q")) appendEntryChar(code, c, ENTRY_PARTY_CODE);
+    EXPECT_EQ(code, "R8XW3");
 }
