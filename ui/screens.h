@@ -5,6 +5,8 @@
 #pragma once
 
 void titleScreenFrame();
+// The title's words, then its prompt or its menu, on the open canvas.
+void drawTitleOverlay();
 void optionsScreenFrame();
 void howToPlayScreenFrame();
 void onlineMenuFrame();

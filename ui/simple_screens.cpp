@@ -45,20 +45,16 @@ void drawTitleWords() {
     drawUiTextCentered("2  ON  2   STREETBALL", 640, 242, 20, {210, 214, 225, 255}, true);
 }
 
-void pressEnterPrompt() {
-    const float pulse = (0.55f + 0.45f * std::sin(4 * animClock)) * 255;
-    drawUiTextCentered("PRESS ENTER", 640, 600, 30, {255, 255, 255, (unsigned char)std::clamp(pulse, 0.0f, 255.0f)},
-                       true);
-    if (readMenuInput().confirm && screenTimer > kTitleConfirmDelay) {
-        titleMenuOpen = true;
-        playMenuConfirm();
+void titleInput() {
+    const MenuInput in = readMenuInput();
+    if (!titleMenuOpen) {
+        if (in.confirm && screenTimer > kTitleConfirmDelay) {
+            titleMenuOpen = true;
+            playMenuConfirm();
+        }
+        return;
     }
-}
-
-void mainMenuPanel() {
-    drawPanel({450, 420, 380, 262}, kRed);
-    drawMenu(mainMenu, 640, 446, 46, 30, kRed, false, 0, 0);
-    switch (navigateMenu(mainMenu, readMenuInput())) {
+    switch (navigateMenu(mainMenu, in)) {
     case kMenuBack: titleMenuOpen = false; break;
     case MAIN_PLAY_GAME: changeScreen(SCREEN_SQUAD_SELECT); break;
     case MAIN_OPTIONS:
@@ -81,6 +77,19 @@ void drawControlsTable() {}
 
 } // namespace
 
+void drawTitleOverlay() {
+    drawTitleWords();
+    if (titleMenuOpen) {
+        drawPanel({450, 420, 380, 262}, kRed);
+        drawMenu(mainMenu, 640, 446, 46, 30, kRed, false, 0, 0);
+    } else {
+        const float pulse = (0.55f + 0.45f * std::sin(4 * animClock)) * 255;
+        drawUiTextCentered("PRESS ENTER", 640, 600, 30,
+                           {255, 255, 255, (unsigned char)std::clamp(pulse, 0.0f, 255.0f)}, true);
+    }
+    drawUiTextRight("V2.0", 1256, 690, 10, {150, 150, 160, 255}, false);
+}
+
 void titleScreenFrame() {
     drawMenuBackdrop3D(animClock);
     renderPost(renderer, kTitleVignette, kTitleSaturation);
@@ -90,10 +99,8 @@ void titleScreenFrame() {
         presentFrame(renderer);
         return;
     }
-    drawTitleWords();
-    if (titleMenuOpen) mainMenuPanel();
-    else pressEnterPrompt();
-    drawUiTextRight("V2.0", 1256, 690, 10, {150, 150, 160, 255}, false);
+    drawTitleOverlay();
+    titleInput();
     endScreenFrame();
 }
 
