@@ -276,31 +276,28 @@ TEST(PlayEndToEnd, TitleMenusOptionsAndQuit) {
     }));
     ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
 
+    auto press = [&](std::initializer_list<const char*> keys) {
+        for (const char* key : keys) pressKey(window, key);
+    };
+
     // OPTIONS: each change is in the settings file at once.
-    pressKey(window, "Down");
-    pressKey(window, "Down");
-    pressKey(window, "Return");
+    press({"Down", "Down", "Return"});
     ASSERT_TRUE(shows(showsOptions));
-    pressKey(window, "d"); // TOOLTIPS  (H) off
+    press({"d"}); // TOOLTIPS  (H) off
     EXPECT_TRUE(settingsHave("tooltips=0\n"));
-    pressKey(window, "s");
-    pressKey(window, "s");
-    pressKey(window, "s");
-    pressKey(window, "d"); // MOUSE SENSITIVITY 6
+    press({"s", "s", "s", "d"}); // MOUSE SENSITIVITY 6
     EXPECT_TRUE(settingsHave("mouseSens=6\n"));
-    pressKey(window, "Escape");
+    press({"Escape"});
     ASSERT_TRUE(shows(showsMainMenu)) << "back on the title with its menu open";
 
     // HOW TO PLAY, then back.
-    pressKey(window, "Down");
-    pressKey(window, "Return");
+    press({"Down", "Return"});
     ASSERT_TRUE(shows(showsHowToPlay));
-    pressKey(window, "Escape");
+    press({"Escape"});
     ASSERT_TRUE(shows(showsMainMenu));
 
     // QUIT: the program ends normally and keeps its settings.
-    pressKey(window, "Down");
-    pressKey(window, "Return");
+    press({"Down", "Return"});
     EXPECT_EQ(waitForExit(game, 30s), 0) << readFile(game.dir / "err.txt");
     const std::string saved = readFile(game.dir / "korvalo_settings.cfg");
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 15) << saved;

@@ -27,10 +27,7 @@ TEST(Lineup, TheDribbledBallBouncesBetweenFloorAndHand) {
 }
 
 TEST(Lineup, OnlyTheTitleCameraMovesInForACloseup) {
-    const LineupShot title = menuLineup(-1, false, 2.0f);
-    ASSERT_EQ(title.entries.size(), 2u);
-    EXPECT_EQ(title.entries[1].model, &characterModels[3]);
-    EXPECT_GT(title.camera.position.z, menuLineup(-1, true, 2.0f).camera.position.z);
+    EXPECT_GT(menuLineup(-1, false, 2.0f).camera.position.z, menuLineup(-1, true, 2.0f).camera.position.z);
     for (int page = 0; page <= 3; ++page) {
         const LineupShot plain = menuLineup(page, false, 2.0f), close = menuLineup(page, true, 2.0f);
         EXPECT_TRUE(Vector3Equals(plain.camera.position, close.camera.position)) << page;
