@@ -10,6 +10,8 @@
 #include <raymath.h>
 #include <xmmintrin.h>
 
+#include "sim/vector_lanes.h"
+
 void computeSkinMatrices(const CharacterModel& model, const Skeleton& posed, Matrix skin[JOINT_COUNT]) {
     for (int j = 0; j < JOINT_COUNT; ++j) skin[j] = MatrixMultiply(model.inverseBind[j], posed.joints[j]);
 }
@@ -43,26 +45,6 @@ void skinOne(const SkinData& skin, const Matrix m[JOINT_COUNT], size_t i, float*
 }
 
 void transpose(__m128& a, __m128& b, __m128& c, __m128& d) { _MM_TRANSPOSE4_PS(a, b, c, d); }
-
-template <int A, int B, int C, int D> __m128 pick(__m128 low, __m128 high) {
-    return _mm_shuffle_ps(low, high, _MM_SHUFFLE(D, C, B, A));
-}
-
-// Four Vector3 in a row (x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3) as x, y, z lanes.
-void loadFour(const Vector3* v, __m128& x, __m128& y, __m128& z) {
-    const float* f = &v->x;
-    const __m128 a = _mm_loadu_ps(f), b = _mm_loadu_ps(f + 4), c = _mm_loadu_ps(f + 8);
-    x = pick<0, 3, 0, 2>(a, pick<2, 2, 1, 1>(b, c));
-    y = pick<0, 2, 0, 2>(pick<1, 1, 0, 0>(a, b), pick<3, 3, 2, 2>(b, c));
-    z = pick<0, 2, 0, 2>(pick<2, 2, 1, 1>(a, b), pick<0, 0, 3, 3>(c, c));
-}
-
-// The other way round: x, y, z lanes written as four points in a row.
-void storeFour(float* f, __m128 x, __m128 y, __m128 z) {
-    _mm_storeu_ps(f, pick<0, 1, 0, 2>(_mm_unpacklo_ps(x, y), pick<0, 0, 1, 1>(z, x)));
-    _mm_storeu_ps(f + 4, pick<0, 2, 0, 2>(pick<1, 1, 1, 1>(y, z), pick<2, 2, 2, 2>(x, y)));
-    _mm_storeu_ps(f + 8, pick<0, 2, 0, 2>(pick<2, 2, 3, 3>(z, x), pick<3, 3, 3, 3>(y, z)));
-}
 
 // Four vertices side by side, one per lane, each lane doing exactly what
 // skinOne does for its vertex.

@@ -5,10 +5,12 @@
 #include "sim/hoop_net.h"
 
 #include <cmath>
+#include <cstring>
 #include <raylib.h>
 #include <xmmintrin.h>
 
 #include "sim/court_geometry.h"
+#include "sim/vector_lanes.h"
 
 namespace {
 
@@ -31,6 +33,7 @@ constexpr float kBallPushMin = 0.00001f;
 constexpr float kBallVelocityShare = 0.55f;
 constexpr float kNodeVelocityKeep = 0.4f;
 constexpr float kPushReachSquared = 1.01f * kBallPushRadius * kBallPushRadius; // a margin over the exact test
+constexpr float kBallClearSquared = 2.0f * kPushReachSquared; // the ball is far from a net at rest
 // Below this a motion moves nothing (a node's coordinates are tenths of a
 // metre): a spring at rest is settled instead of decaying into subnormal
 // numbers that never reach zero and make every later step slow.
@@ -59,16 +62,6 @@ const RestShape& restShape() {
 // The top ring hangs on the rim, which tilts about its back edge.
 float topRingY(float z, float tilt) { return kTopY - (z + kRimRadius) * tilt; }
 
-// One axis of a node's spring, semi-implicit: velocity first, then position.
-void springAxis(float& pos, float& vel, float target, float dt) {
-    vel += ((target - pos) * kNodeStiffness - vel * kNodeDamping) * dt;
-    pos += vel * dt;
-    if (std::fabs(vel) < kSettled && std::fabs(pos - target) < kSettled) {
-        vel = 0;
-        pos = target;
-    }
-}
-
 void pushOutOfBall(Vector3& pos, Vector3& vel, Vector3 ball, Vector3 ballVel) {
     const Vector3 d = {pos.x - ball.x, pos.y - ball.y, pos.z - ball.z};
     const float lengthSquared = d.x * d.x + d.y * d.y + d.z * d.z;
@@ -82,20 +75,8 @@ void pushOutOfBall(Vector3& pos, Vector3& vel, Vector3 ball, Vector3 ballVel) {
            ballVel.z * kBallVelocityShare + vel.z * kNodeVelocityKeep};
 }
 
-// One node, every step of it.
-void stepNode(Vector3& nodePos, Vector3& nodeVel, Vector3 target, float dt, Vector3 ball, Vector3 ballVel) {
-    // Worked on in registers and stored once.
-    Vector3 pos = nodePos;
-    Vector3 vel = nodeVel;
-    springAxis(pos.x, vel.x, target.x, dt);
-    springAxis(pos.y, vel.y, target.y, dt);
-    springAxis(pos.z, vel.z, target.z, dt);
-    pushOutOfBall(pos, vel, ball, ballVel);
-    nodePos = pos;
-    nodeVel = vel;
-}
-
-// springAxis on four nodes at once, each lane with exactly the scalar steps.
+// One axis of four nodes' springs, semi-implicit (velocity first, then
+// position), each lane on its own node; a spring at rest is settled.
 void springLanes(__m128& pos, __m128& vel, __m128 target, __m128 dt) {
     const __m128 pull = _mm_mul_ps(_mm_sub_ps(target, pos), _mm_set1_ps(kNodeStiffness));
     vel = _mm_add_ps(vel, _mm_mul_ps(_mm_sub_ps(pull, _mm_mul_ps(vel, _mm_set1_ps(kNodeDamping))), dt));
@@ -107,19 +88,15 @@ void springLanes(__m128& pos, __m128& vel, __m128 target, __m128 dt) {
     pos = _mm_or_ps(_mm_and_ps(still, target), _mm_andnot_ps(still, pos));
 }
 
-// Four nodes of one row side by side; the few the ball reaches are pushed
-// one by one afterwards.
-void stepFourNodes(Vector3* pos, Vector3* vel, const Vector3* rest, float drop, float dt, Vector3 ball,
+// Four nodes side by side (the rows below the rim, taken in order); the few
+// the ball reaches are pushed one by one afterwards. drop: each node's row's.
+void stepFourNodes(Vector3* pos, Vector3* vel, const Vector3* rest, __m128 drop, float dt, Vector3 ball,
                    Vector3 ballVel) {
-    __m128 px = _mm_setr_ps(pos[0].x, pos[1].x, pos[2].x, pos[3].x);
-    __m128 py = _mm_setr_ps(pos[0].y, pos[1].y, pos[2].y, pos[3].y);
-    __m128 pz = _mm_setr_ps(pos[0].z, pos[1].z, pos[2].z, pos[3].z);
-    __m128 vx = _mm_setr_ps(vel[0].x, vel[1].x, vel[2].x, vel[3].x);
-    __m128 vy = _mm_setr_ps(vel[0].y, vel[1].y, vel[2].y, vel[3].y);
-    __m128 vz = _mm_setr_ps(vel[0].z, vel[1].z, vel[2].z, vel[3].z);
-    const __m128 tx = _mm_setr_ps(rest[0].x, rest[1].x, rest[2].x, rest[3].x);
-    const __m128 ty = _mm_sub_ps(_mm_setr_ps(rest[0].y, rest[1].y, rest[2].y, rest[3].y), _mm_set1_ps(drop));
-    const __m128 tz = _mm_setr_ps(rest[0].z, rest[1].z, rest[2].z, rest[3].z);
+    __m128 px, py, pz, vx, vy, vz, tx, ty, tz;
+    loadFour(pos, px, py, pz);
+    loadFour(vel, vx, vy, vz);
+    loadFour(rest, tx, ty, tz);
+    ty = _mm_sub_ps(ty, drop);
     const __m128 step = _mm_set1_ps(dt);
     springLanes(px, vx, tx, step);
     springLanes(py, vy, ty, step);
@@ -128,18 +105,30 @@ void stepFourNodes(Vector3* pos, Vector3* vel, const Vector3* rest, float drop, 
     const __m128 dz = _mm_sub_ps(pz, _mm_set1_ps(ball.z));
     const __m128 lengthSquared = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
     const int reached = _mm_movemask_ps(_mm_cmple_ps(lengthSquared, _mm_set1_ps(kPushReachSquared)));
-    float out[6][4];
-    _mm_storeu_ps(out[0], px);
-    _mm_storeu_ps(out[1], py);
-    _mm_storeu_ps(out[2], pz);
-    _mm_storeu_ps(out[3], vx);
-    _mm_storeu_ps(out[4], vy);
-    _mm_storeu_ps(out[5], vz);
-    for (int i = 0; i < 4; ++i) {
-        pos[i] = {out[0][i], out[1][i], out[2][i]};
-        vel[i] = {out[3][i], out[4][i], out[5][i]};
+    storeFour(&pos->x, px, py, pz);
+    storeFour(&vel->x, vx, vy, vz);
+    for (int i = 0; i < 4; ++i)
         if (reached & (1 << i)) pushOutOfBall(pos[i], vel[i], ball, ballVel);
-    }
+}
+
+// A net at rest (the rim level and still, every node exactly on its rest
+// point with no velocity, to the bit) with the ball well clear of it: a step
+// would leave every bit as it is, so it is skipped.
+bool restsUntouched(const HoopNet& net, Vector3 ball) {
+    static const HoopNet still = [] {
+        HoopNet n;
+        initNet(n);
+        return n;
+    }();
+    if (std::memcmp(&net.rimAngle, &still.rimAngle, sizeof(float)) != 0 ||
+        std::memcmp(&net.rimVel, &still.rimVel, sizeof(float)) != 0)
+        return false;
+    // The rest shape lies inside the rim's radius, between the rim and the net's bottom.
+    const float away = std::sqrt(ball.x * ball.x + ball.z * ball.z) - kTopRadius;
+    const float above = ball.y - kTopY, below = kTopY - kNetLength - ball.y;
+    const float h = std::fmax(away, 0.0f), v = std::fmax(std::fmax(above, below), 0.0f);
+    if (h * h + v * v <= kBallClearSquared) return false;
+    return std::memcmp(net.pos, still.pos, sizeof net.pos) == 0 && std::memcmp(net.vel, still.vel, sizeof net.vel) == 0;
 }
 
 } // namespace
@@ -161,6 +150,7 @@ void initNet(HoopNet& net) {
 }
 
 void stepNet(HoopNet& net, float dt, Vector3 ball, Vector3 ballVel) {
+    if (restsUntouched(net, ball)) return; // most steps of a net between shots
     net.rimVel += (-kRimStiffness * net.rimAngle - kRimDamping * net.rimVel) * dt;
     net.rimAngle += net.rimVel * dt;
     net.rimAngle = std::fmax(kRimMinAngle, std::fmin(net.rimAngle, kRimMaxAngle));
@@ -172,15 +162,17 @@ void stepNet(HoopNet& net, float dt, Vector3 ball, Vector3 ballVel) {
         const Vector3 rest = shape.p[0][c];
         net.pos[0][c] = {rest.x, topRingY(rest.z, tilt), rest.z};
     }
-    for (int r = 1; r < kNetRows; ++r) {
-        // A tilted rim drags the net down, most at the top.
-        const float drop = tilt * kRimDrag * (1.0f - r / 7.0f);
-        int c = 0;
-        for (; c + 4 <= kNetColumns; c += 4)
-            stepFourNodes(&net.pos[r][c], &net.vel[r][c], &shape.p[r][c], drop, dt, ball, ballVel);
-        for (; c < kNetColumns; ++c) {
-            const Vector3 rest = shape.p[r][c];
-            stepNode(net.pos[r][c], net.vel[r][c], {rest.x, rest.y - drop, rest.z}, dt, ball, ballVel);
-        }
+    // A tilted rim drags the net down, most at the top.
+    float drop[kNetRows];
+    for (int r = 1; r < kNetRows; ++r) drop[r] = tilt * kRimDrag * (1.0f - r / 7.0f);
+    constexpr int kLower = kNetColumns * (kNetRows - 1); // the nodes below the rim, row by row
+    static_assert(kLower % 4 == 0);
+    Vector3* pos = &net.pos[1][0];
+    Vector3* vel = &net.vel[1][0];
+    const Vector3* rest = &shape.p[1][0];
+    for (int n = 0; n < kLower; n += 4) {
+        auto dropOf = [&](int k) { return drop[1 + (n + k) / kNetColumns]; };
+        const __m128 drops = _mm_setr_ps(dropOf(0), dropOf(1), dropOf(2), dropOf(3));
+        stepFourNodes(pos + n, vel + n, rest + n, drops, dt, ball, ballVel);
     }
 }
