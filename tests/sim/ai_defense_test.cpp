@@ -17,7 +17,7 @@ constexpr float kDt = 1.0f / 120.0f;
 
 // Players 0 and 1 are people standing still; player 0 holds the ball at
 // `at`; the CPU side (players 2 and 3) defends.
-std::unique_ptr<MatchState> defenceSetUp(Vector3 at) {
+std::unique_ptr<TestMatch> defenceSetUp(Vector3 at) {
     auto s = newMatch({.localIndex = 0});
     s->humanMask = 0b0011;
     placePlayer(s->players[0], at, PI);
@@ -90,7 +90,7 @@ TEST(AiReaction, ALeftOverTimerNeverMakesTheHandlerJumpAtHimself) {
 }
 
 // Player 0 shoots at (0, 6); player 2 (a person) faces him from `at`.
-std::unique_ptr<MatchState> shotSetUp(Vector3 at) {
+std::unique_ptr<TestMatch> shotSetUp(Vector3 at) {
     auto s = newMatch({.localIndex = 2});
     for (Player& p : s->players) placePlayer(p, {-6.0f + p.index, 0, 11}, 0);
     placePlayer(s->players[0], {0, 0, 6}, PI);

@@ -15,7 +15,7 @@ namespace {
 constexpr float kDt = 1.0f / 120.0f;
 
 // Player 0 (CPU) has held the ball at `at` for `held` s; nobody else is near.
-std::unique_ptr<MatchState> handlerAt(Vector3 at, float held, uint32_t seed = 1) {
+std::unique_ptr<TestMatch> handlerAt(Vector3 at, float held, uint32_t seed = 1) {
     auto s = newMatch({.localIndex = -1, .seed = trialSeed(seed)});
     placePlayer(s->players[0], at, yawToward(at, {0, 0, 0}));
     placePlayer(s->players[1], {-3, 0, 12}, 0);
@@ -97,7 +97,7 @@ TEST(AiHandler, ClearsTheRuleHimselfOnceOutsideAndThenMayShoot) {
 }
 
 // Handler deep behind the arc with a poor look; his partner open at 3.6 m.
-std::unique_ptr<MatchState> passSetUp() {
+std::unique_ptr<TestMatch> passSetUp() {
     auto s = handlerAt({0, 0, 10.5f}, 1.0f);
     placePlayer(s->players[1], {2, 0, 3}, 0);
     placePlayer(s->players[3], {6.5f, 0, 6}, 0);

@@ -15,7 +15,7 @@ namespace {
 
 constexpr float kDt = 1.0f / 120.0f;
 
-std::unique_ptr<MatchState> spreadOut(int localIndex = 0, bool fullCourt = false) {
+std::unique_ptr<TestMatch> spreadOut(int localIndex = 0, bool fullCourt = false) {
     auto s = newMatch({.localIndex = localIndex, .fullCourt = fullCourt});
     const Vector3 spots[4] = {{-6, 0, 11}, {-2, 0, 11}, {2, 0, 11}, {6, 0, 11}};
     for (Player& p : s->players) placePlayer(p, spots[p.index], 0);
@@ -23,7 +23,7 @@ std::unique_ptr<MatchState> spreadOut(int localIndex = 0, bool fullCourt = false
 }
 
 // Driver 0 running at a set defender 2.
-std::unique_ptr<MatchState> chargeScene(float stanceTime, Vector3 defenderAt) {
+std::unique_ptr<TestMatch> chargeScene(float stanceTime, Vector3 defenderAt) {
     auto s = spreadOut(0);
     Player& dr = s->players[0];
     Player& df = s->players[2];
@@ -102,7 +102,7 @@ TEST(Possession, ClearRuleOrFlipAndTheReboundClock) {
 }
 
 // Player 2 (team 1) faces the holder, player 0, from the given distance.
-std::unique_ptr<MatchState> stealSetUp(float distance, int localIndex) {
+std::unique_ptr<TestMatch> stealSetUp(float distance, int localIndex) {
     auto s = newMatch({.localIndex = localIndex});
     for (Player& p : s->players) placePlayer(p, {-6.0f + p.index, 0, 11}, 0);
     placePlayer(s->players[0], {0, 0, 6}, PI);

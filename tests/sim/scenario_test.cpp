@@ -16,7 +16,7 @@ constexpr float kDt = 1.0f / 120.0f;
 constexpr int kSeeds = 12;
 
 struct Scenario {
-    std::unique_ptr<MatchState> s;
+    std::unique_ptr<TestMatch> s;
     PlayerInput in[4] = {};
 
     Scenario(uint32_t seed, int localIndex, uint32_t humans) {
