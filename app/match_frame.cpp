@@ -14,6 +14,8 @@
 #include "sim/match_driver.h"
 #include "ui/fonts.h"
 #include "ui/frontend.h"
+#include "ui/match_hud.h"
+#include "ui/player_tags.h"
 
 bool pauseOpen = false;
 bool controlsOpen = false;
@@ -121,6 +123,9 @@ void runMatchFrame(float dt) {
     } else if (s.phase == PHASE_OVER) {
         drawEndOfMatch(s);
         if (s.phaseTimer > kEndMenuDelay && confirmPressed()) changeScreen(SCREEN_LOADING);
+    } else if (!noHud) {
+        drawMatchHud(s, dt);
+        drawPlayerTags(s);
     }
     drawFade();
     endUi(renderer);
