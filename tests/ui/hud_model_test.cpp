@@ -11,6 +11,7 @@
 #include "app/settings.h"
 #include "ui/match_hud.h"
 #include "ui/minimap.h"
+#include "ui/panels.h"
 #include "ui/player_tags.h"
 #include "ui/possession_hud.h"
 #include "ui/shot_meter.h"
@@ -309,4 +310,43 @@ TEST(EmoteBubbles, PopFadeAndAnchor) {
     EXPECT_LT(mate.point.y, head.y);
     s->camera.target = {0, 6, 30}; // looking away
     EXPECT_FALSE(emoteBubbleAnchor(*s, 1).shown);
+}
+
+TEST(Panels, BoxScoreRowsMvpAndOutcome) {
+    MatchOptions o;
+    o.oneOnOne = true;
+    o.localIndex = 3;
+    auto s = newMatch(o); // slot 1 of each team plays: players 1 and 3
+    s->players[1].points = 7;
+    s->players[1].fgm = 3;
+    s->players[1].fga = 8;
+    s->players[3].rebounds = 2;
+    std::vector<BoxScoreRow> rows = boxScoreRows(*s, 330);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].player, 1);
+    EXPECT_EQ(rows[0].y, 354);
+    EXPECT_EQ(rows[1].y, 388) << "team 1 starts 10 px lower";
+    EXPECT_EQ(rows[0].fieldGoals, "3-8");
+    EXPECT_EQ(rows[1].fieldGoals, "0-0");
+    EXPECT_EQ(rows[1].name, "TATE (YOU)");
+    EXPECT_EQ(rows[0].stats[0], 7);
+    s->aliases[3] = "ABCDEFGHIJKLMN";
+    EXPECT_EQ(boxScoreRows(*s, 0)[1].name, "ABCDEFGHIJKLMN (YOU)");
+
+    EXPECT_EQ(mvpLine(*s), "MVP: MARCUS VOLT");
+    s->players[3].points = 5; // 7 each: the lower index keeps it
+    EXPECT_EQ(matchMvp(*s), 1);
+    s->players[0].points = 8; // an absent player still counts
+    EXPECT_EQ(matchMvp(*s), 0);
+    s->players[3].assists = 2;
+    EXPECT_EQ(mvpLine(*s), "MVP: ABCDEFGHIJKLMN");
+
+    s->winner = -1; // no winner recorded: the side ahead
+    s->scores[1] = 11;
+    EXPECT_EQ(winningSide(*s), 1);
+    EXPECT_TRUE(endScreenVictory(*s));
+    s->winner = 0;
+    EXPECT_FALSE(endScreenVictory(*s));
+    s->localIndex = -1;
+    EXPECT_TRUE(endScreenVictory(*s)) << "a match with nobody playing here always reads as a victory";
 }
