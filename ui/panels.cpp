@@ -1,9 +1,11 @@
 #include "ui/panels.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "ui/fonts.h"
 #include "ui/hud_view.h"
+#include "ui/widgets.h"
 
 namespace {
 
@@ -12,6 +14,8 @@ constexpr Color kControlText = {225, 228, 238, 255};
 constexpr Color kKeycap = {236, 238, 244, 255}, kKeycapLip = {160, 165, 180, 255}, kKeycapLabel = {20, 22, 30, 255};
 constexpr Color kGold = {255, 215, 130, 255};
 constexpr float kRowPitch = 24.0f, kTeamGap = 10.0f;
+constexpr Color kTitleDepth = {30, 34, 48, 255};
+constexpr Color kVictoryAccent = {230, 180, 60, 255}, kDefeatAccent = {200, 40, 40, 255};
 
 struct ControlRow {
     const char* key;
@@ -120,4 +124,24 @@ std::string mvpLine(const MatchState& s) {
     const RosterPlayer* r = s.players[i].roster;
     if (!r || !r->first || !r->last) return "MVP:";
     return std::string("MVP: ") + r->first + " " + r->last;
+}
+
+bool drawEndScreen() {
+    const MatchState& s = matchState;
+    DrawRectangle(0, 0, 1280, 720, fade(BLACK, std::fmin(2 * s.phaseTimer, 1.0f) * (170.0f / 255.0f)));
+    const bool victory = endScreenVictory(s);
+    drawChromeTitle(victory ? "VICTORY" : "DEFEAT", 640, 40, 110, victory ? 1 : 0, kTitleDepth);
+    const Team& winners = teams[s.teams[winningSide(s)]];
+    drawUiTextCentered(TextFormat("%s %s WIN", winners.city, winners.name), 640, 166, 20, WHITE, true);
+    drawPanel({340, 200, 600, 300}, victory ? kVictoryAccent : kDefeatAccent);
+    const char* home = teams[s.teams[0]].name;
+    const char* away = teams[s.teams[1]].name;
+    drawTitleText(home, 370, 222, 30, WHITE);
+    const char* homeScore = TextFormat("%d", s.scores[0]);
+    drawTitleText(homeScore, 550 - measureTitleText(homeScore, 60), 212, 60, kGold);
+    drawTitleText(TextFormat("%d", s.scores[1]), 730, 212, 60, kGold);
+    drawTitleText(away, 910 - measureTitleText(away, 30), 222, 30, WHITE);
+    drawBoxScore(390, 330);
+    drawUiTextCentered(mvpLine(s).c_str(), 640, 470, 20, kGold, true);
+    return victory;
 }

@@ -34,3 +34,7 @@ bool endScreenVictory(const MatchState& state);
 // keeps a tie.
 int matchMvp(const MatchState& state);
 std::string mvpLine(const MatchState& state);
+
+// Dims the court, names the result and the winners, shows the final score,
+// the box score and the MVP. Returns whether it was a victory for the viewer.
+bool drawEndScreen();

@@ -1,7 +1,8 @@
 // Milliseconds per frame of the match overlay on the UI canvas, GPU work
 // included: a busy live frame (banners and world texts, tips with hint and
 // rows, the shot meter, minimap, name tags, possession flash, emote bubbles)
-// and the end of a match. No 3D world is drawn; only the overlay is timed.
+// and the end of a match, against an empty canvas. No 3D world is drawn; only
+// the overlay is timed.
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/release/bench/ui/ui_hud_bench
 #include <string>
 #include <benchmark/benchmark.h>
@@ -16,6 +17,9 @@
 #include "render/renderer.h"
 #include "ui/fonts.h"
 #include "ui/match_hud.h"
+#include "ui/match_overlays.h"
+#include "ui/menu_lists.h"
+#include "ui/panels.h"
 #include "ui/player_tags.h"
 
 namespace {
@@ -69,6 +73,21 @@ void BM_BusyHudFrame(benchmark::State& state) {
     }
 }
 
+// The end of a match: dimmed canvas, chrome title, panel, box score, MVP and menu.
+void BM_EndScreen(benchmark::State& state) {
+    matchState = busy;
+    matchState.phase = PHASE_OVER;
+    matchState.phaseTimer = 2;
+    matchState.winner = 0;
+    buildMenus();
+    for (auto _ : state) {
+        beginUi(renderer, {20, 20, 24, 255});
+        drawMatchEndMenu(drawEndScreen());
+        endUi(renderer);
+        finishGpu();
+    }
+}
+
 // The canvas cleared and finished with nothing on it: what every frame pays anyway.
 void BM_EmptyCanvas(benchmark::State& state) {
     for (auto _ : state) {
@@ -88,5 +107,6 @@ int main(int argc, char** argv) {
         setUpBusyMatch();
         benchmark::RegisterBenchmark("EmptyCanvas", BM_EmptyCanvas)->Unit(benchmark::kMillisecond)->MinTime(1.0);
         benchmark::RegisterBenchmark("BusyHudFrame", BM_BusyHudFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+        benchmark::RegisterBenchmark("EndScreen", BM_EndScreen)->Unit(benchmark::kMillisecond)->MinTime(2.0);
     });
 }

@@ -7,6 +7,7 @@
 
 #include "app/anim_clock.h"
 #include "app/command_line.h"
+#include "app/match_frame.h"
 #include "app/run_flags.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -18,6 +19,7 @@
 #include "ui/fonts.h"
 #include "ui/frontend.h"
 #include "ui/match_hud.h"
+#include "ui/menu_lists.h"
 #include "ui/minimap.h"
 #include "ui/player_tags.h"
 
@@ -33,6 +35,7 @@ protected:
         CommandLine cmd;
         cmd.simSeconds = 1;
         ASSERT_TRUE(startUp(cmd));
+        buildMenus();
         settings.graphics = 2;
         setRenderQuality(renderer, 2);
         changeScreen(SCREEN_LOADING);
@@ -53,6 +56,17 @@ Image drawFrame(MatchState& s, const char* png) {
     drawMatchHud(s, kFrame);
     drawPlayerTags(s);
     endUi(renderer);
+    Image image = LoadImageFromTexture(renderer.uiTarget.texture);
+    ImageFlipVertical(&image);
+    EXPECT_TRUE(ExportImage(image, (std::string(KORVALO_TEST_OUTPUT_DIR) + "/" + png).c_str()));
+    return image;
+}
+
+// One whole frame of the in-match frame runner, read back from the UI canvas.
+Image runFrame(const char* png) {
+    animClock = 0.25f;
+    fadeAmount = 0; // long after the screen faded in
+    runMatchFrame(kFrame);
     Image image = LoadImageFromTexture(renderer.uiTarget.texture);
     ImageFlipVertical(&image);
     EXPECT_TRUE(ExportImage(image, (std::string(KORVALO_TEST_OUTPUT_DIR) + "/" + png).c_str()));
@@ -133,5 +147,45 @@ TEST_F(MatchHudGl, DefenceFrameInTheChaseView) {
     const Vector2 hoop = minimapPoint(minimapFrame(false), 0, 0);
     expectColor(image, hoop.x, hoop.y, {240, 110, 40, 255}, "minimap hoop");
     expectColor(image, 22, 670, sideDisplayColor(s, 0), "card strip");
+    UnloadImage(image);
+}
+
+TEST_F(MatchHudGl, PauseOverlayAndControlsView) {
+    MatchState& s = matchState;
+    s.phase = PHASE_LIVE;
+    s.scores[0] = 3;
+    s.players[0].fgm = 1;
+    s.players[0].fga = 4;
+    pauseOpen = true;
+    const float clock = s.clock;
+    Image image = runFrame("hud_pause.png");
+    EXPECT_EQ(s.clock, clock) << "paused, the match stands still";
+    expectColor(image, 100, 131, {200, 40, 40, 255}, "accent of the menu panel");
+    expectColor(image, 700, 131, {230, 180, 60, 255}, "accent of the box score panel");
+    expectColor(image, 692, 250, sideDisplayColor(s, 0), "team stripe of the first box score row");
+    UnloadImage(image);
+
+    controlsOpen = true;
+    image = runFrame("hud_controls.png");
+    expectColor(image, 153, 178, {236, 238, 244, 255}, "first keycap of the controls table");
+    UnloadImage(image);
+    pauseOpen = controlsOpen = false;
+}
+
+TEST_F(MatchHudGl, EndScreenWithItsMenu) {
+    MatchState& s = matchState;
+    s.phase = PHASE_OVER;
+    s.phaseTimer = 0.6f;
+    s.winner = 0;
+    s.scores[0] = 15;
+    s.players[1].points = 9;
+    Image image = runFrame("hud_end_victory.png");
+    expectColor(image, 360, 201, {230, 180, 60, 255}, "victory accent");
+    expectColor(image, 382, 360, sideDisplayColor(s, 0), "team stripe of the first box score row");
+    UnloadImage(image);
+
+    s.winner = 1;
+    image = runFrame("hud_end_defeat.png");
+    expectColor(image, 360, 201, {200, 40, 40, 255}, "defeat accent");
     UnloadImage(image);
 }
