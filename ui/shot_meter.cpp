@@ -32,8 +32,6 @@ MeterBand meterBand(int difficulty) {
             kMeterBottom - ((1 - w) / kMeterSpan) * kMeterHeight};
 }
 
-Color meterFillColor(float timing, float window) { return fillColors(timing, window).left; }
-
 GradeLabel releaseGradeLabel(int grade) {
     switch (grade) {
     case 0:

@@ -16,9 +16,6 @@ struct MeterBand {
 };
 MeterBand meterBand(int difficulty);
 
-// Colour of the meter's fill at a release timing (late, early or inside the window).
-Color meterFillColor(float timing, float window);
-
 // Grade text and colour; none for no grade and for finishes.
 struct GradeLabel {
     const char* text = nullptr;
