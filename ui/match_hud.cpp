@@ -197,7 +197,7 @@ void drawPlayerCard(const MatchState& s) {
     drawUiText(TextFormat("%d PTS   %d REB   %d AST", L.points, L.rebounds, L.assists), 36, 668, 10,
                {200, 200, 215, 255});
     const Color sprint = L.sprinting ? Color{90, 220, 255, 255} : Color{245, 200, 80, 255};
-    drawUiText(settings.sprintToggle && L.sprintLatched ? "SPRINT ON" : "SPRINT", 36, 682, 10, sprint);
+    drawUiText(s.sprintToggle && L.sprintLatched ? "SPRINT ON" : "SPRINT", 36, 682, 10, sprint);
     DrawRectangle(114, 684, 190, 8, {0, 0, 0, 160});
     DrawRectangleGradientH(114, 684, (int)(clampf(L.energy, 0, 1) * 190), 8, scaleRgb(sprint, 0.7f), sprint);
 }
@@ -263,7 +263,7 @@ void drawMatchHud(MatchState& s, float frameTime) {
     drawBallPointer(s);
     drawChaseBallGuide(s);
     updateMeterShow(s, frameTime);
-    drawShotMeter(s, settings);
+    drawShotMeter(s, settings.shotMeter != 0);
     drawCallouts(s);
     drawMinimap(s);
     drawScoreboard(s);

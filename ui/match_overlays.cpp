@@ -1,6 +1,5 @@
 #include "ui/match_overlays.h"
 
-#include "app/settings.h"
 #include "ui/fonts.h"
 #include "ui/hud_view.h"
 #include "ui/menu_lists.h"
@@ -35,8 +34,8 @@ const char* pauseScoreLine(const MatchState& s) {
     return TextFormat("%s %d  -  %d %s", teams[s.teams[0]].code, s.scores[0], s.scores[1], teams[s.teams[1]].code);
 }
 
-const char* pauseRulesLine(const MatchState& s, int difficulty) {
-    return TextFormat("FIRST TO %d  -  %s", s.gameTo, kDifficultyChoices[(size_t)shownDifficulty(difficulty)].c_str());
+const char* pauseRulesLine(const MatchState& s) {
+    return TextFormat("FIRST TO %d  -  %s", s.gameTo, kDifficultyChoices[(size_t)shownDifficulty(s.difficulty)].c_str());
 }
 
 void drawPauseView(const MatchState& s) {
@@ -50,7 +49,7 @@ void drawPauseView(const MatchState& s) {
     drawTitleText("BOX SCORE", kBoxPanel.x + 30, kBoxPanel.y + 18, 28, kHeading);
     drawUiText(pauseScoreLine(s), kBoxPanel.x + 30, kBoxPanel.y + 56, 16, WHITE);
     drawBoxScore(700, 220);
-    drawUiText(pauseRulesLine(s, settings.difficulty), kBoxPanel.x + 30, kBoxPanel.y + 236, 10, kHint);
+    drawUiText(pauseRulesLine(s), kBoxPanel.x + 30, kBoxPanel.y + 236, 10, kHint);
 
     drawPanel(kTipsPanel, kGoldAccent);
     drawTitleText("QUICK TIPS", kTipsPanel.x + 30, kTipsPanel.y + 18, 28, kHeading);

@@ -10,7 +10,7 @@
 // The score line of the box score panel: "NKT 3  -  5 CHC".
 const char* pauseScoreLine(const MatchState& state);
 // "FIRST TO 15  -  PRO": the target score and the CPU level.
-const char* pauseRulesLine(const MatchState& state, int difficulty);
+const char* pauseRulesLine(const MatchState& state);
 
 void drawPauseView(const MatchState& state);
 void drawControlsView();

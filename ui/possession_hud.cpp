@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "app/anim_clock.h"
-#include "app/settings.h"
 #include "characters/skeleton.h"
 #include "sim/ai.h"
 #include "sim/sim_math.h"
@@ -67,7 +66,7 @@ void drawCoverageMarker(const MatchState& s, const Player& L) {
 
 void drawStealRing(const MatchState& s, const Player& L, const Player& holder) {
     if (L.action != ACT_MOVE || !holder.hasBall) return;
-    const StealRing ring = stealRing(stealChance(s, L, holder) * stealFactor(settings.difficulty));
+    const StealRing ring = stealRing(stealChance(s, L, holder) * stealFactor(s.difficulty));
     if (!ring.shown || !inFrontOfCamera(s.camera, s.ball.pos)) return;
     const float r = 16 + 5 * std::sin(14.0f * animClock);
     DrawRing(canvasPoint(s.camera, s.ball.pos), r, r + 3 + 2 * ring.k, 0, 360, 32,

@@ -49,19 +49,19 @@ void updateMeterShow(MatchState& s, float dt) {
     else s.meterShow = std::fmax(s.meterShow - kMeterFadeRate * dt, 0.0f);
 }
 
-void drawShotMeter(const MatchState& s, const Settings& set) {
+void drawShotMeter(const MatchState& s, bool shown) {
     const bool graded = s.releaseAge < kGradeSeconds;
-    if (!set.shotMeter || !(s.meterShow > 0 || graded)) return;
+    if (!shown || !(s.meterShow > 0 || graded)) return;
     const float afterglow = graded ? 1 - s.releaseAge / kGradeSeconds : 0;
     const float a = std::fmax(s.meterShow, afterglow);
     DrawRectangle(707, 297, 18, 126, fade(BLACK, a * 0.6f));
 
-    const MeterBand band = meterBand(set.difficulty);
+    const MeterBand band = meterBand(s.difficulty);
     DrawRectangle(710, (int)band.top, 12, (int)(band.bottom - band.top), fade(kBandColor, a * 0.4f));
 
     const float h = s.releaseTiming;
     const float fill = std::fmin(std::fmax(h / kMeterSpan, 0.0f), 1.0f) * kMeterHeight;
-    const FillColors c = fillColors(h, releaseWindow(set.difficulty));
+    const FillColors c = fillColors(h, releaseWindow(s.difficulty));
     DrawRectangleGradientH(710, (int)(kMeterBottom - fill), 12, (int)fill, fade(c.left, a), fade(c.right, a));
     DrawRectangleLines(709, 299, 14, 122, fade(WHITE, a * 0.8f));
 

@@ -3,7 +3,6 @@
 #pragma once
 #include <raylib.h>
 
-#include "app/settings.h"
 #include "sim/match_state.h"
 
 // The release window of a difficulty, in release-timing units (1.0 is perfect).
@@ -26,4 +25,5 @@ GradeLabel releaseGradeLabel(int grade);
 // The meter shows at once while the local player holds a jump shot, then
 // fades out at 2 per second of frame time.
 void updateMeterShow(MatchState& state, float frameTime);
-void drawShotMeter(const MatchState& state, const Settings& settings);
+// shown: the user's shot meter option.
+void drawShotMeter(const MatchState& state, bool shown);

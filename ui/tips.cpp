@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/anim_clock.h"
+#include "app/settings.h"
 #include "sim/ai.h"
 #include "sim/court.h"
 #include "sim/shot_start.h"
@@ -43,9 +44,9 @@ constexpr Color kToastText = {200, 205, 220, 255};
 
 TipHint hint(const char* text, const char* key, Color color, bool pulse = false) { return {text, key, color, pulse}; }
 
-const char* sprintRowText(const Settings& set) { return set.sprintToggle ? "SPRINT (TOGGLE)" : "SPRINT (HOLD)"; }
+const char* sprintRowText(const MatchState& s) { return s.sprintToggle ? "SPRINT (TOGGLE)" : "SPRINT (HOLD)"; }
 
-void waitingRows(std::vector<TipRow>& rows, const MatchState& s, int team, const Settings& set) {
+void waitingRows(std::vector<TipRow>& rows, const MatchState& s, int team) {
     if (s.offense == team) {
         pushTipRow(rows, {"LMB", "SPACE", "HOLD TO SHOOT, RELEASE AT THE TOP"});
         pushTipRow(rows, {"RMB", nullptr, "PASS"});
@@ -55,7 +56,7 @@ void waitingRows(std::vector<TipRow>& rows, const MatchState& s, int team, const
         pushTipRow(rows, {"LMB", nullptr, "STEAL WHEN THE BALL GLOWS"});
         pushTipRow(rows, {"SPACE", nullptr, "BLOCK / CONTEST"});
     }
-    pushTipRow(rows, {"SHIFT", nullptr, sprintRowText(set)});
+    pushTipRow(rows, {"SHIFT", nullptr, sprintRowText(s)});
     if (s.online) pushTipRow(rows, {"R", nullptr, "HOLD FOR EMOTES"});
 }
 
@@ -110,8 +111,8 @@ bool chargeComing(const Player& L, const Player& H) {
     return flatDot(run, toL) > kChargeFacing;
 }
 
-void opponentHasIt(TipsModel& m, const MatchState& s, const Player& L, const Player& H, int difficulty) {
-    const float steal = stealChanceOnHolder(s, L, H) * stealFactor(difficulty);
+void opponentHasIt(TipsModel& m, const MatchState& s, const Player& L, const Player& H) {
+    const float steal = stealChanceOnHolder(s, L, H) * stealFactor(s.difficulty);
     const bool marked = L.matchup >= 0 && L.matchup < 4;
     const float cover = marked ? coverageScore(s, L.pos, s.players[L.matchup]) : 1.0f;
     const Player* shooter = nullptr;
@@ -142,13 +143,13 @@ void ballInTheAir(TipsModel& m, const MatchState& s, const Player& L) {
     pushTipRow(m.rows, {nullptr, nullptr, "STAY CLOSE TO THE RIM TO BOX OUT"});
 }
 
-void livePlay(TipsModel& m, const MatchState& s, const Player& L, const Settings& set) {
+void livePlay(TipsModel& m, const MatchState& s, const Player& L) {
     const BallState& b = s.ball;
     const Player& P = s.players[L.team * 2 + (1 - L.slot)];
     const int holder = b.phase == BALL_HELD && b.holder >= 0 && b.holder < 4 ? b.holder : -1;
     if (L.hasBall || holder == L.index) withTheBall(m, s, L, P);
     else if (holder >= 0 && s.players[holder].team == L.team) teamMateHasIt(m, s, L);
-    else if (holder >= 0) opponentHasIt(m, s, L, s.players[holder], set.difficulty);
+    else if (holder >= 0) opponentHasIt(m, s, L, s.players[holder]);
     else if (b.phase == BALL_SHOT || b.phase == BALL_LOOSE) ballInTheAir(m, s, L);
     else if (b.phase == BALL_PASS && b.passFrom >= 0 && b.passFrom < 4 && s.players[b.passFrom].team != L.team &&
              flatDistance(b.pos, L.pos) < kPassReach)
@@ -208,27 +209,27 @@ void drawRows(const std::vector<TipRow>& rows) {
 
 void pushTipRow(std::vector<TipRow>& rows, TipRow row) { rows.push_back(std::move(row)); }
 
-TipsModel buildTips(const MatchState& s, const Settings& set) {
+TipsModel buildTips(const MatchState& s, bool tipsOn) {
     TipsModel m;
     if (s.tipsToast > 0) {
         m.toastLevel = std::fmin(s.tipsToast / kToastFadeSeconds, 1.0f);
-        m.toastTitle = set.tooltips ? "TIPS ON" : "TIPS OFF";
-        m.toastSubtitle = set.tooltips ? "PRESS H TO HIDE" : "PRESS H TO SHOW THEM AGAIN";
+        m.toastTitle = tipsOn ? "TIPS ON" : "TIPS OFF";
+        m.toastSubtitle = tipsOn ? "PRESS H TO HIDE" : "PRESS H TO SHOW THEM AGAIN";
     }
     const int local = localPlayerIndex(s);
     if (local < 0) return m;
-    if (!set.tooltips) {
+    if (!tipsOn) {
         m.showReminder = s.clock < kReminderSeconds;
         return m;
     }
     const Player& L = s.players[local];
-    if (s.phase == PHASE_OPENING || s.phase == PHASE_CHECK_BALL) waitingRows(m.rows, s, L.team, set);
-    else if (s.phase == PHASE_LIVE) livePlay(m, s, L, set);
+    if (s.phase == PHASE_OPENING || s.phase == PHASE_CHECK_BALL) waitingRows(m.rows, s, L.team);
+    else if (s.phase == PHASE_LIVE) livePlay(m, s, L);
     return m;
 }
 
 void drawTips(const MatchState& s) {
-    const TipsModel m = buildTips(s, settings);
+    const TipsModel m = buildTips(s, settings.tooltips != 0);
     if (m.toastLevel > 0) drawToast(m);
     if (m.showReminder) drawUiTextRight("H: SHOW TIPS", kRowsRight, 620, 10, {200, 205, 220, 200}, true);
     if (!m.hint.text.empty()) drawHint(m.hint);

@@ -3,14 +3,13 @@
 // useful action right now, with its key), and a column of control rows at
 // the bottom right for the current situation.
 //
-// buildTips decides what shows from the match and the settings; drawTips
-// draws that. The H key and the toast timer belong to the in-match frame.
+// buildTips decides what shows from the match and whether tips are on;
+// drawTips draws that. The H key and the toast timer belong to the in-match frame.
 #pragma once
 #include <string>
 #include <vector>
 #include <raylib.h>
 
-#include "app/settings.h"
 #include "sim/match_state.h"
 
 struct TipRow {
@@ -41,5 +40,5 @@ struct TipsModel {
     std::vector<TipRow> rows;
 };
 
-TipsModel buildTips(const MatchState& state, const Settings& settings);
+TipsModel buildTips(const MatchState& state, bool tipsOn);
 void drawTips(const MatchState& state);

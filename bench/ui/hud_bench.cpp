@@ -34,7 +34,7 @@ void setUpBusyMatch() {
     for (int i = 0; i < 4; ++i) applyAppearance(characterModels[i], teams[i / 2].players[i % 2].look);
     const CharacterModel* models[4] = {&characterModels[0], &characterModels[1], &characterModels[2],
                                        &characterModels[3]};
-    initMatchState(busy, 0, 1, 0, models, &arena, 21, 1);
+    initMatchState(busy, 0, 1, 0, models, &arena, 21, 1, MatchSettings{});
     busy.phase = PHASE_LIVE;
     const Vector3 spots[4] = {{-2, 0, 6}, {3, 0, 8}, {-1.5f, 0, 4.5f}, {2, 0, 6}};
     for (int i = 0; i < 4; ++i) busy.players[i].pos = spots[i];

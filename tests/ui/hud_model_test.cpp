@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "../sim/sim_fixture.h"
-#include "app/settings.h"
 #include "ui/match_hud.h"
 #include "ui/minimap.h"
 #include "ui/panels.h"
@@ -29,11 +28,11 @@ std::unique_ptr<MatchState> liveMatch(int holder, MatchOptions o = {}) {
     return s;
 }
 
-std::string hintOf(const MatchState& s, const Settings& set = Settings{}) { return buildTips(s, set).hint.text; }
+std::string hintOf(const MatchState& s) { return buildTips(s, true).hint.text; }
 
-std::vector<std::string> rowsOf(const MatchState& s, const Settings& set = Settings{}) {
+std::vector<std::string> rowsOf(const MatchState& s) {
     std::vector<std::string> out;
-    for (const TipRow& r : buildTips(s, set).rows) out.push_back(r.text);
+    for (const TipRow& r : buildTips(s, true).rows) out.push_back(r.text);
     return out;
 }
 
@@ -143,28 +142,26 @@ TEST(Tips, BallInTheAirAndDeadBalls) {
 TEST(Tips, BeforePlayRowsBySideTheToastAndTheReminder) {
     auto s = liveMatch(0);
     s->phase = PHASE_CHECK_BALL;
-    Settings set;
-    set.sprintToggle = 0;
-    EXPECT_EQ(rowsOf(*s, set),
+    s->sprintToggle = 0;
+    EXPECT_EQ(rowsOf(*s),
               (std::vector<std::string>{"HOLD TO SHOOT, RELEASE AT THE TOP", "PASS", "DRIBBLE MOVE", "SPRINT (HOLD)"}));
     s->offense = 1;
     s->online = 1;
+    s->sprintToggle = 1;
     EXPECT_EQ(rowsOf(*s), (std::vector<std::string>{"STAY BETWEEN YOUR MAN AND THE HOOP", "STEAL WHEN THE BALL GLOWS",
                                                     "BLOCK / CONTEST", "SPRINT (TOGGLE)", "HOLD FOR EMOTES"}));
 
-    set.tooltips = 0;
     s->tipsToast = 0.15f;
     s->clock = 11.9f;
-    TipsModel m = buildTips(*s, set);
+    TipsModel m = buildTips(*s, false);
     EXPECT_STREQ(m.toastTitle, "TIPS OFF");
     EXPECT_FLOAT_EQ(m.toastLevel, 0.5f);
     EXPECT_TRUE(m.showReminder && m.rows.empty());
     s->clock = 12;
-    EXPECT_FALSE(buildTips(*s, set).showReminder);
+    EXPECT_FALSE(buildTips(*s, false).showReminder);
 
     s->localIndex = -1; // nobody plays here: only the toast
-    set.tooltips = 1;
-    m = buildTips(*s, set);
+    m = buildTips(*s, true);
     EXPECT_STREQ(m.toastSubtitle, "PRESS H TO HIDE");
     EXPECT_TRUE(m.rows.empty() && !m.showReminder);
 }

@@ -41,7 +41,7 @@ protected:
         changeScreen(SCREEN_LOADING);
         frontendFrame(); // the loading screen starts the match
         PlayerInput none;
-        while (matchState.phase != PHASE_LIVE) updateMatch(matchState, kFrame, none);
+        while (matchState.phase != PHASE_LIVE) updateMatch(matchState, kFrame, none, CameraOptions{});
         matchState.autopilot = 0;
     }
     static void TearDownTestSuite() { shutDown(false); }
