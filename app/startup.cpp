@@ -24,6 +24,7 @@
 #include "sim/match_state.h"
 #include "ui/fonts.h"
 #include "ui/frontend.h"
+#include "ui/menu_lists.h"
 
 namespace {
 
@@ -148,6 +149,7 @@ bool startUp(const CommandLine& cmd) {
     }
     joinRosterBuilds();
     uploadRosterModels();
+    buildMenus();
     playMusicTrack(kMenuMusic);
     fadeAmount = 1.0f;
     return true;
