@@ -14,6 +14,11 @@
 #include "sim/match_driver.h"
 #include "ui/fonts.h"
 #include "ui/frontend.h"
+#include "ui/match_hud.h"
+#include "ui/match_overlays.h"
+#include "ui/menu_lists.h"
+#include "ui/panels.h"
+#include "ui/player_tags.h"
 
 bool pauseOpen = false;
 bool controlsOpen = false;
@@ -26,26 +31,17 @@ constexpr float kTipsToastSeconds = 1.8f;
 constexpr float kEndMenuDelay = 1.0f;
 constexpr float kPausedVignette = 1.5f, kPausedSaturation = 0.45f;
 constexpr float kPlayVignette = 1.0f, kPlaySaturation = 0.95f;
-constexpr Color kDepthColor = {30, 34, 48, 255};
-constexpr Color kTipColor = {225, 228, 238, 255};
-constexpr Color kGold = {255, 215, 130, 255};
 constexpr int kConfirmSound = 9;
 constexpr int kMoveSound = 8;
+constexpr int kBackSound = 10;
 constexpr int kMenuMusic = 1;
-
-const char* const kQuickTips[] = {
-    "Hold LEFT CLICK to shoot - release at the top of your jump.",
-    "On defense the camera pulls back - stay between your man and the hoop.",
-    "Swipe (LEFT CLICK) when the ball glows - missed reaches leave you off balance.",
-    "Stand still in your stance in front of a driver to draw a charge.",
-    "Press H any time to show or hide the on-screen tips.",
-};
 
 ScriptedInputState scripted;
 
 void openPause() {
     pauseOpen = true;
     controlsOpen = false;
+    pauseMenu.selected = 0;
     playSfx(kConfirmSound, 0.8f, 1.0f, 0.5f);
 }
 
@@ -56,38 +52,59 @@ void toggleTips() {
     saveSettings(settings, settingsPath);
 }
 
-void drawPauseView() {
-    DrawRectangle(0, 0, 1280, 720, {0, 0, 0, 120});
-    drawChromeTitle("PAUSED", 640, 60, 92, 0, kDepthColor);
-    float y = 300;
-    for (const char* line : kQuickTips) {
-        drawUiTextCentered(line, 640, y, 16, kTipColor, true);
-        y += 28;
-    }
+// Back to the menus with their music and a silent hall.
+void leaveForMenus(int screen) {
+    playMusicTrack(kMenuMusic);
+    setCrowdLevel(0);
+    if (screen == SCREEN_TITLE) titleMenuOpen = true;
+    changeScreen(screen);
 }
 
-// The end of the match: the result and the final score over the dimmed court.
-void drawEndOfMatch(const MatchState& s) {
-    const float t = s.phaseTimer;
-    DrawRectangle(0, 0, 1280, 720, {0, 0, 0, (unsigned char)(std::fmin(2 * t, 1.0f) * 170)});
-    const bool victory = s.localIndex < 0 || s.players[s.localIndex].team == s.winner;
-    drawChromeTitle(victory ? "VICTORY" : "DEFEAT", 640, 40, 110, victory ? 1 : 0, kDepthColor);
-    if (s.winner >= 0) {
-        const Team& w = teams[s.teams[s.winner]];
-        drawUiTextCentered(TextFormat("%s %s WIN", w.city, w.name), 640, 166, 20, WHITE, true);
+// The open pause overlay's input. Returns false when the frame ends here
+// because the match is left or restarted.
+bool runPauseInput(float dt) {
+    const MenuInput in = readMenuInput();
+    if (controlsOpen) {
+        if (in.back || in.confirm) {
+            controlsOpen = false;
+            playSfx(kBackSound, 1.0f, 1.0f, 0.5f);
+        }
+        return true;
     }
-    drawTitleText(teams[s.teams[0]].name, 370, 222, 30, WHITE);
-    const char* home = TextFormat("%d", s.scores[0]);
-    drawTitleText(home, 550 - measureTitleText(home, 60), 212, 60, kGold);
-    drawTitleText(TextFormat("%d", s.scores[1]), 730, 212, 60, kGold);
-    const char* away = teams[s.teams[1]].name;
-    drawTitleText(away, 910 - measureTitleText(away, 30), 222, 30, WHITE);
-    if (t > kEndMenuDelay) drawUiTextCentered("PRESS ENTER FOR A REMATCH", 640, 600, 20, kGold, true);
+    const bool p = IsKeyPressed(KEY_P);
+    const MenuResult r = navigateMenu(pauseMenu, in, dt);
+    if (r == kMenuChanged) {
+        applySettings();
+        if (p) pauseOpen = false;
+    } else if (r == PAUSE_RESUME || r == kMenuBack || p) {
+        pauseOpen = false;
+        applySettings();
+    } else if (r == PAUSE_CONTROLS) {
+        controlsOpen = true;
+    } else if (r == PAUSE_RESTART) {
+        applySettings();
+        changeScreen(SCREEN_LOADING);
+        return false;
+    } else if (r == PAUSE_QUIT_TO_TITLE) {
+        applySettings();
+        pauseOpen = false;
+        if (!headlessRun) EnableCursor();
+        leaveForMenus(SCREEN_TITLE);
+        return false;
+    }
+    return true;
 }
 
-bool confirmPressed() {
-    return IsKeyPressed(KEY_ENTER) || IsKeyPressed(KEY_KP_ENTER) ||
-           (IsGamepadAvailable(0) && IsGamepadButtonPressed(0, GAMEPAD_BUTTON_RIGHT_FACE_DOWN));
+// The end screen and its menu, which answers once the result has shown for a moment.
+void runMatchEnd(const MatchState& s, float dt) {
+    const bool victory = drawEndScreen();
+    if (s.phaseTimer > kEndMenuDelay) {
+        const MenuResult r = navigateMenu(matchEndMenu, readMenuInput(), dt);
+        if (r == END_REMATCH) changeScreen(SCREEN_LOADING);
+        else if (r == END_NEW_MATCHUP) leaveForMenus(SCREEN_SQUAD_SELECT);
+        else if (r == END_TITLE_SCREEN) leaveForMenus(SCREEN_TITLE);
+    }
+    drawMatchEndMenu(victory);
 }
 
 } // namespace
@@ -111,7 +128,7 @@ bool pauseMayOpen(float timer, int phase) { return !pauseOpen && phase != PHASE_
 void runMatchFrame(float dt) {
     MatchState& s = matchState;
     if (pauseOpen) {
-        if (pausePressed()) pauseOpen = false;
+        if (!runPauseInput(dt)) return;
     } else if (pauseMayOpen(screenTimer, s.phase) && pausePressed()) {
         openPause();
     }
@@ -133,10 +150,14 @@ void runMatchFrame(float dt) {
     EndShaderMode();
 
     if (pauseOpen) {
-        drawPauseView();
+        DrawRectangle(0, 0, 1280, 720, {0, 0, 0, 120});
+        if (controlsOpen) drawControlsView();
+        else drawPauseView(s);
     } else if (s.phase == PHASE_OVER) {
-        drawEndOfMatch(s);
-        if (s.phaseTimer > kEndMenuDelay && confirmPressed()) changeScreen(SCREEN_LOADING);
+        runMatchEnd(s, dt);
+    } else if (!noHud) {
+        drawMatchHud(s, dt);
+        drawPlayerTags(s);
     }
     drawFade();
     endUi(renderer);

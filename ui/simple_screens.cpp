@@ -13,6 +13,7 @@
 #include "ui/frontend.h"
 #include "ui/lineup.h"
 #include "ui/menu_lists.h"
+#include "ui/panels.h"
 #include "ui/screens.h"
 #include "ui/widgets.h"
 
@@ -72,9 +73,6 @@ void titleInput() {
     }
 }
 
-// The table of controls is drawn here once the in-match panels are in the game.
-void drawControlsTable() {}
-
 } // namespace
 
 void drawTitleOverlay() {
@@ -127,7 +125,7 @@ void howToPlayScreenFrame() {
     drawMenuBackground(kOptionsDim);
     drawChromeTitle("HOW TO PLAY", 640, 22, 64, 1, kVioletDepth);
     drawPanel({110, 112, 1060, 560}, kBlue);
-    drawControlsTable();
+    drawControls();
     drawUiTextCentered("PRESS ENTER OR ESC", 640, 630, 20, kGold, true);
     endScreenFrame();
     if ((in.confirm || in.back) && screenTimer > kHowToPlayDelay) {

@@ -305,6 +305,102 @@ TEST(PlayEndToEnd, TitleMenusOptionsAndQuit) {
     EXPECT_NE(saved.find("graphics=2\n"), std::string::npos) << saved;
 }
 
+// Holds a key long enough for a slow match frame to poll it while it is down
+// and again once it is up (a paused match shows no moving picture to wait on).
+void holdKey(const std::string& window, const char* key) {
+    sendKey(window, key, true);
+    std::this_thread::sleep_for(1500ms);
+    sendKey(window, key, false);
+    std::this_thread::sleep_for(1500ms);
+}
+
+// Presses a key until what it should do shows: on a loaded machine a frame
+// can take longer than a hold, and the press is then lost.
+template <typename F>
+bool pressUntil(const std::string& window, const char* key, F done, int tries = 4) {
+    for (int i = 0; i < tries; ++i) {
+        if (done()) return true;
+        holdKey(window, key);
+        if (waitFor(20s, done)) return true;
+    }
+    return false;
+}
+
+// The in-match overlays, read from the window at canvas points.
+constexpr unsigned kPauseRed = 0xC82828, kGold = 0xE6B43C, kKeycapWhite = 0xECEEF4;
+bool showsPause(const std::string& w) { return showsBar(w, 132, 70, 610, kPauseRed); }
+bool pauseRowSelected(const std::string& w, int row) { return showsColour(w, 96, 165 + 33 * row, 0xFFFFFF); }
+bool showsControls(const std::string& w) { return showsColour(w, 156, 180, kKeycapWhite); }
+bool showsEndScreen(const std::string& w, unsigned accent) { return showsBar(w, 202, 340, 940, accent); }
+// The centred menu under the end screen: its selected row has a coloured band.
+bool endRowSelected(const std::string& w, int row) {
+    const std::string p = windowPixels(w, 500, 540 + 46 * row, 1, 1);
+    return p.size() >= 3 && (unsigned char)p[2] > 120 && (unsigned char)p[2] > (unsigned char)p[0] + 60;
+}
+
+int count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// Whether the home side won the n-th match ("[ time] a-b  GAME!").
+bool homeWon(const std::string& log, int n) {
+    static const std::regex game(R"(\] (\d+)-(\d+)  GAME!)");
+    for (std::sregex_iterator it(log.begin(), log.end(), game), end; it != end; ++it)
+        if (--n == 0) return std::stoi((*it)[1]) > std::stoi((*it)[2]);
+    return false;
+}
+
+TEST(PlayEndToEnd, MatchOverlaysPauseMenuEndScreenRematchAndTitle) {
+    GameProcess game("overlays_e2e");
+    std::ofstream(game.dir / "korvalo_settings.cfg") << "graphics=2\nmouseSens=5\ntooltips=1\n";
+    // The CPU plays the local player too, so that a match to one point ends by itself.
+    game.start({"--log", "--target", "1", "--autopilot"});
+    std::string window;
+    ASSERT_TRUE(waitFor(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
+    ASSERT_FALSE(window.empty()) << readFile(game.dir / "err.txt");
+    run("xdotool windowactivate --sync " + window + " 2>/dev/null; xdotool windowfocus --sync " + window);
+    auto shows = [&](auto test) { return waitFor(90s, [&] { return test() || !game.running(); }) && game.running(); };
+    auto settingsHave = [&](const char* line) {
+        return [&, line] { return readFile(game.dir / "korvalo_settings.cfg").find(line) != std::string::npos; };
+    };
+    ASSERT_TRUE(waitFor(90s, [&] {
+        pressKey(window, "Return"); // through the intro and the title into a match
+        return game.out().find("FIRST TO 1") != std::string::npos || !game.running();
+    })) << readFile(game.dir / "err.txt");
+
+    // The HUD: the minimap's hoop and a possession bar on the scoreboard.
+    EXPECT_TRUE(shows([&] { return showsColour(window, 1165, 46, 0xF06E28); })) << "minimap";
+    EXPECT_TRUE(shows([&] { return showsColour(window, 338, 680, 0xFFDC78) || showsColour(window, 942, 680, 0xFFDC78); }));
+    EXPECT_TRUE(pressUntil(window, "h", settingsHave("tooltips=0\n"))) << "H hides the tips and saves at once";
+
+    // ESC: the pause menu, whose option rows change the settings file at once.
+    ASSERT_TRUE(pressUntil(window, "Escape", [&] { return showsPause(window); }));
+    ASSERT_TRUE(pressUntil(window, "Down", [&] { return pauseRowSelected(window, 1); })) << "TOOLTIPS  (H)";
+    EXPECT_TRUE(pressUntil(window, "Right", settingsHave("tooltips=1\n")));
+    ASSERT_TRUE(pressUntil(window, "Up", [&] { return pauseRowSelected(window, 12); }, 10)) << "round to CONTROLS";
+    EXPECT_TRUE(pressUntil(window, "Return", [&] { return showsControls(window); }));
+    ASSERT_TRUE(pressUntil(window, "Escape", [&] { return showsPause(window); }));
+    ASSERT_TRUE(pressUntil(window, "Escape", [&] { return !showsPause(window); })) << "resumed";
+
+    // The final basket: VICTORY in gold or DEFEAT in red, as the score says;
+    // REMATCH plays the match again.
+    ASSERT_TRUE(waitFor(400s, [&] { return count(game.out(), "GAME!") == 1 || !game.running(); })) << game.out();
+    EXPECT_TRUE(shows([&] { return showsEndScreen(window, homeWon(game.out(), 1) ? kGold : kPauseRed); }));
+    ASSERT_TRUE(pressUntil(window, "Return", [&] { return count(game.out(), "FIRST TO 1") == 2; })) << game.out();
+
+    // TITLE SCREEN after the next one.
+    ASSERT_TRUE(waitFor(400s, [&] { return count(game.out(), "GAME!") == 2 || !game.running(); })) << game.out();
+    ASSERT_TRUE(shows([&] { return showsEndScreen(window, homeWon(game.out(), 2) ? kGold : kPauseRed); }));
+    ASSERT_TRUE(pressUntil(window, "Down", [&] { return endRowSelected(window, 2); }, 8)) << "TITLE SCREEN";
+    ASSERT_TRUE(pressUntil(window, "Return", [&] { return showsMainMenu(window); }))
+        << "back on the title with its menu open";
+    EXPECT_EQ(count(game.out(), "FIRST TO 1"), 2);
+    sendCloseRequest(std::stoul(window));
+    EXPECT_EQ(waitForExit(game, 30s), 0) << readFile(game.dir / "err.txt");
+}
+
 TEST(PlayEndToEnd, AHeadlessRunShowsNoWindowAndWritesNoSettings) {
     GameProcess game("headless_e2e");
     game.start({"--sim", "3"});
