@@ -24,7 +24,6 @@ std::unique_ptr<MatchState> liveMatch(int holder, MatchOptions o = {}) {
     const Vector3 spots[4] = {{-3, 0, 7}, {4, 0, 9}, {-6, 0, 2}, {6, 0, 3}};
     for (int i = 0; i < 4; ++i) placePlayer(s->players[i], spots[i], PI);
     giveBall(*s, holder);
-    animateForTest(*s);
     return s;
 }
 
