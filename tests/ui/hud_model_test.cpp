@@ -19,7 +19,7 @@
 namespace {
 
 // The four players spread out on the half court, nobody near anybody.
-std::unique_ptr<MatchState> liveMatch(int holder, MatchOptions o = {}) {
+std::unique_ptr<TestMatch> liveMatch(int holder, MatchOptions o = {}) {
     auto s = newMatch(o);
     const Vector3 spots[4] = {{-3, 0, 7}, {4, 0, 9}, {-6, 0, 2}, {6, 0, 3}};
     for (int i = 0; i < 4; ++i) placePlayer(s->players[i], spots[i], PI);
