@@ -1,4 +1,4 @@
-// Hand-driven loopback sockets for WebSocket fault tests (see raw_test_server.h).
+// Hand-driven loopback server for WebSocket fault tests (see raw_test_server.h).
 #include "tests/net/raw_test_server.h"
 
 #include <arpa/inet.h>
@@ -10,61 +10,22 @@
 #include <chrono>
 #include <cstdint>
 
-#include "net/ws_frames.h"
 #include "net/ws_handshake.h"
 
 namespace {
 
-constexpr int kSmallReceiveBuffer = 4096;
-
-bool waitFor(int fd, short events, int timeoutMs) {
+bool ready(int fd, short events, int timeoutMs) {
     pollfd p{fd, events, 0};
     return poll(&p, 1, timeoutMs) > 0;
 }
 
-sockaddr_in loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    return address;
-}
-
 } // namespace
-
-std::string RawSocket::readFor(int timeoutMs, const std::string& until) {
-    std::string got;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (!until.empty() && got.find(until) != std::string::npos) break;
-        if (!waitFor(fd_, POLLIN, 10)) continue;
-        char byte[4096]; // one byte at a time up to `until`: never read past it
-        ssize_t n = read(fd_, byte, until.empty() ? sizeof byte : 1);
-        if (n <= 0) break;
-        got.append(byte, static_cast<size_t>(n));
-    }
-    return got;
-}
-
-bool RawSocket::write(const std::string& bytes, int timeoutMs) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        if (!waitFor(fd_, POLLOUT, timeoutMs)) return false;
-        ssize_t n = send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-void RawSocket::closeConnection() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-}
 
 RawTestServer::RawTestServer() {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
     if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
         listen(listener_, 4) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
@@ -73,6 +34,7 @@ RawTestServer::RawTestServer() {
 }
 
 RawTestServer::~RawTestServer() {
+    closeConnection();
     if (listener_ >= 0) close(listener_);
 }
 
@@ -81,9 +43,34 @@ std::string RawTestServer::url(const std::string& path) const {
 }
 
 bool RawTestServer::accept() {
-    if (!waitFor(listener_, POLLIN, 10000)) return false;
-    fd_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    return fd_ >= 0;
+    if (!ready(listener_, POLLIN, 10000)) return false;
+    connection_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    return connection_ >= 0;
+}
+
+std::string RawTestServer::readFor(int timeoutMs, const std::string& until) {
+    std::string got;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!until.empty() && got.find(until) != std::string::npos) break;
+        if (!ready(connection_, POLLIN, 10)) continue;
+        char byte[4096]; // one byte at a time up to `until`: never read past it
+        ssize_t n = read(connection_, byte, until.empty() ? sizeof byte : 1);
+        if (n <= 0) break;
+        got.append(byte, static_cast<size_t>(n));
+    }
+    return got;
+}
+
+bool RawTestServer::write(const std::string& bytes, int timeoutMs) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        if (!ready(connection_, POLLOUT, timeoutMs)) return false;
+        ssize_t n = send(connection_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 bool RawTestServer::answerUpgrade(const std::string& head, const std::string& after) {
@@ -95,23 +82,9 @@ bool RawTestServer::answerUpgrade(const std::string& head, const std::string& af
                  "Sec-WebSocket-Accept: " + wsAcceptFor(key) + "\r\n\r\n" + after);
 }
 
-bool RawTestClient::open(int port, const std::string& path) {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int size = kSmallReceiveBuffer;
-    setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-    sockaddr_in address = loopback(port);
-    if (fd_ < 0 || connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
-    return write("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                 "Sec-WebSocket-Key: " + makeWsKey() + "\r\nSec-WebSocket-Version: 13\r\n\r\n") &&
-           readHead().rfind("HTTP/1.1 101", 0) == 0;
-}
-
-bool RawTestClient::sendText(const std::string& text) {
-    return write(encodeWsFrame(WsOpcode::text, text.data(), text.size()));
-}
-
-bool RawTestClient::sendBinary(const std::string& bytes) {
-    return write(encodeWsFrame(WsOpcode::binary, bytes.data(), bytes.size()));
+void RawTestServer::closeConnection() {
+    if (connection_ >= 0) close(connection_);
+    connection_ = -1;
 }
 
 std::string serverFrameForTest(int opcode, const std::string& payload, bool final, int extraBits) {
