@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "net/json.h"
 #include "net/websocket.h"
 #include "tests/net/party_server_process.h"
@@ -137,6 +139,20 @@ double megabytes(const PartyServerProcess& server, const char* field) {
     return processMemoryKb(server.pid(), field) / 1024.0;
 }
 
+// Processor seconds the server has used so far (user and system).
+double cpuSeconds(const PartyServerProcess& server) {
+    std::FILE* f = std::fopen(("/proc/" + std::to_string(server.pid()) + "/stat").c_str(), "r");
+    if (!f) return 0;
+    char text[1024] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+    const char* p = std::strrchr(text, ')'); // the command may hold spaces
+    unsigned long user = 0, system = 0;
+    if (n == 0 || !p || std::sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system) != 2)
+        return 0;
+    return (double)(user + system) / (double)sysconf(_SC_CLK_TCK);
+}
+
 void relayLoad(int parties, double seconds) {
     PartyServerProcess server;
     if (!server.running()) {
@@ -155,6 +171,7 @@ void relayLoad(int parties, double seconds) {
     const double setUpMb = megabytes(server, "VmRSS");
     Tally tally;
     const int ticks = (int)(seconds / kNetTickSeconds);
+    const double cpuBefore = cpuSeconds(server);
     const auto start = Clock::now();
     int sentTicks = 0;
     long sent = 0;
@@ -179,6 +196,7 @@ void relayLoad(int parties, double seconds) {
         if (!any) std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double serverCpu = cpuSeconds(server) - cpuBefore;
     long delivered = 0, failed = 0;
     for (auto& party : all)
         for (auto& p : party) {
@@ -198,8 +216,9 @@ void relayLoad(int parties, double seconds) {
                 std::max(0L, expected - delivered), tally.outOfOrder, tally.wrongParty, failed);
     std::printf("  delivery time (send to receive): median %.2f ms, 99th percentile %.2f ms, worst %.2f ms\n",
                 percentile(0.5), percentile(0.99), percentile(1.0));
-    std::printf("  server memory: %.0f MB idle, %.0f MB with the parties, peak %.0f MB\n", idleMb, setUpMb,
-                megabytes(server, "VmHWM"));
+    std::printf("  server memory: %.0f MB idle, %.0f MB with the parties, peak %.0f MB; server processor time "
+                "%.1f s in %.1f s\n",
+                idleMb, setUpMb, megabytes(server, "VmHWM"), serverCpu, elapsed);
 }
 
 void connectionLoop(int connections) {
