@@ -196,7 +196,6 @@ function main() {
       refuseUpgrade(socket, 503);
       return;
     }
-    connections++;
     const code = match[1] === 'new' ? null : match[1].toUpperCase();
     wss.handleUpgrade(req, socket, head, (ws) => connect(ws, code));
   });
@@ -210,7 +209,10 @@ function main() {
     }
   }
 
+  // Counted only once upgraded (the upgrade completes in the same turn as the
+  // check above): a request the upgrade refuses never comes here.
   function connect(ws, code) {
+    connections++;
     const link = {
       sendText: (text) => sendMessage(ws, text, false, options),
       sendBinary: (data) => sendMessage(ws, data, true, options),
