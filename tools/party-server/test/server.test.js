@@ -6,6 +6,7 @@
 const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
+const net = require('net');
 const path = require('path');
 const { spawn } = require('child_process');
 const WebSocket = require('ws');
@@ -244,6 +245,11 @@ test('a client that never reads is cut and the other parties play on', async (t)
 
 test('connections without hello, over the cap or flooding are cut', async (t) => {
   const server = await startServer(t, ['--max-connections', '3', '--hello-timeout-ms', '1000']);
+  for (let i = 0; i < 3; i++) { // refused upgrades hold no place
+    const socket = net.connect(server.port, '127.0.0.1', () => socket.write('GET /api/party/new HTTP/1.1\r\n' +
+      'Host: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n'));
+    await new Promise((resolve) => socket.resume().on('close', resolve));
+  }
   const [a, b] = await party(server, 2);
   const silent = new Client(server.url());
   await silent.opened;
