@@ -2,10 +2,9 @@
 // and by its worker thread. Internal to net/.
 //
 // Locks: queueLock guards queue, queuedBytes and lastError; sendLock guards
-// outgoing. The
-// two are never held together. state and stop are atomic. The worker alone
-// does socket and TLS work; the main thread only hands it framed bytes in
-// `outgoing` and wakes it through the pipe.
+// outgoing. The two are never held together. state and stop are atomic. The
+// worker alone does socket and TLS work; the main thread only hands it framed
+// bytes in `outgoing` and wakes it through the pipe.
 #pragma once
 #include <atomic>
 #include <deque>
