@@ -1,5 +1,6 @@
 // Test helpers for WebSocket tests: waiting with a time limit for a state or
-// a message, and reading lobby messages by type.
+// a message, reading lobby messages by type, and a suite sharing one party
+// server.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -20,3 +21,12 @@ JsonValue waitForType(WebSocket& ws, const std::string& type, int timeoutMs = kW
 std::string helloText(const std::string& alias);
 // Connects, says hello and returns the welcome (null on failure).
 JsonValue enterParty(WebSocket& ws, const std::string& url, const std::string& alias = "P");
+
+// A test suite sharing one plain party server among its tests.
+class PartyServerSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new PartyServerProcess(); }
+    static void TearDownTestSuite() { delete server; }
+    void SetUp() override { ASSERT_TRUE(server->running()) << server->problem(); }
+    static inline PartyServerProcess* server = nullptr;
+};
