@@ -1,6 +1,12 @@
 // Settings file: reading with clamping, writing in a fixed line order.
 #include "app/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -29,8 +35,96 @@ const NumberKey kNumberKeys[] = {
 };
 
 constexpr int kLineBuffer = 256; // lines are read in pieces of at most 255 characters
+constexpr int kMaxLinkHops = 40;
+constexpr mode_t kNewFileMode = 0666; // less the umask, as for any new file
+
+// Length of the well-formed UTF-8 character at the start of `s` (shortest
+// form, no surrogates, at most U+10FFFF), or 0.
+size_t utf8Length(std::string_view s) {
+    const auto b = [&](size_t i) { return (unsigned char)s[i]; };
+    const unsigned char lead = b(0);
+    if (lead < 0x80) return 1;
+    size_t n = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (n == 0 || s.size() < n) return 0;
+    for (size_t i = 1; i < n; ++i)
+        if ((b(i) & 0xC0) != 0x80) return 0;
+    if ((lead == 0xE0 && b(1) < 0xA0) || (lead == 0xED && b(1) > 0x9F) || (lead == 0xF0 && b(1) < 0x90) ||
+        (lead == 0xF4 && b(1) > 0x8F))
+        return 0;
+    return n;
+}
+
+// The file a save replaces: the path itself, or what its chain of symbolic
+// links finally names (a relative link is read from its own folder).
+std::string followLinks(std::string path) {
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        char target[4096];
+        ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+        if (n < 0) return path;
+        target[n] = '\0';
+        size_t slash = path.rfind('/');
+        path = target[0] == '/' || slash == std::string::npos ? std::string(target)
+                                                              : path.substr(0, slash + 1) + target;
+    }
+    return path;
+}
+
+// Writes the text to a fresh file beside `target` and renames it over; false
+// with errno set on failure, leaving no temporary behind.
+bool replaceFile(const std::string& target, const std::string& text) {
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    // The permission bits as well as access(): root may write any file.
+    if (exists && ((existing.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0)) {
+        errno = EACCES;
+        return false;
+    }
+    static std::atomic<unsigned> serial{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = target + ".tmp." + std::to_string(getpid()) + "." + std::to_string(serial++);
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    bool ok = !exists || fchmod(fd, existing.st_mode & 07777) == 0;
+    for (size_t done = 0; ok && done < text.size();) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += (size_t)n;
+    }
+    ok = ok && fsync(fd) == 0; // on disk before it takes the old file's place
+    int error = ok ? 0 : (errno ? errno : EIO);
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        unlink(temp.c_str());
+        errno = error;
+    }
+    return ok;
+}
 
 } // namespace
+
+std::string cleanAlias(std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        const unsigned char c = (unsigned char)text[0];
+        const size_t n = c < 0x20 || c == 0x7F ? 0 : utf8Length(text);
+        if (n > 0 && out.size() + n > (size_t)kAliasMaxLength) break;
+        out.append(text.substr(0, n));
+        text.remove_prefix(n > 0 ? n : 1);
+    }
+    return out;
+}
 
 void readSettings(Settings& s, const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "r");
@@ -45,7 +139,7 @@ void readSettings(Settings& s, const std::string& path) {
         size_t n = std::strlen(value);
         while (n > 0 && (value[n - 1] == '\n' || value[n - 1] == '\r')) value[--n] = '\0';
         if (std::strcmp(line, "alias") == 0) {
-            s.alias.assign(value, n < (size_t)kAliasMaxLength ? n : (size_t)kAliasMaxLength);
+            s.alias = cleanAlias(std::string_view(value, n));
             continue;
         }
         for (const NumberKey& k : kNumberKeys) {
@@ -73,20 +167,15 @@ std::string formatSettings(const Settings& s) {
         std::snprintf(buf, sizeof buf, "%s=%d\n", k.key, (int)(s.*k.field));
         out += buf;
     }
-    out += "alias=" + s.alias + "\n";
+    out += "alias=" + cleanAlias(s.alias) + "\n"; // never a line break of its own
     return out;
 }
 
 bool saveSettings(const Settings& s, const std::string& path) {
-    const std::string text = formatSettings(s);
-    const std::string temp = path + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "w");
-    if (!f) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    if (replaceFile(followLinks(path), formatSettings(s))) return true;
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true))
+        std::fprintf(stderr, "Can't save the settings to %s: %s. They will not be kept.\n", path.c_str(),
+                     std::strerror(errno));
+    return false;
 }

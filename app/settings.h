@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct Settings {
     int32_t sprintToggle = 1;
@@ -32,9 +33,18 @@ extern std::string settingsPath; // where the program keeps its settings file
 extern int mouseSensIndex;
 
 void readSettings(Settings& s, const std::string& path);
-// Writes the whole file to a temporary beside it and renames it over, so an
-// interrupted write never leaves a truncated file. Returns false on failure.
+// Writes the whole file to a temporary of its own beside it, flushes it to
+// disk and renames it over, so an interrupted write or a second copy of the
+// game saving at the same moment never leaves a truncated file. A symbolic
+// link is followed and the file it names is replaced. A file without write
+// permission is left as it is. Returns false on failure, and the first
+// failure of the run is told on standard error with the path.
 bool saveSettings(const Settings& s, const std::string& path);
+// The alias as the game keeps it: control bytes and bytes that are not part
+// of a whole UTF-8 character dropped, then cut to at most kAliasMaxLength
+// bytes without splitting a character. Applied when the file is read and
+// written, and by the alias entry on every edit.
+std::string cleanAlias(std::string_view text);
 // The exact text saveSettings writes.
 std::string formatSettings(const Settings& s);
 // Takes the edited options into effect (sensitivity, render quality, window

@@ -30,10 +30,14 @@ void WebSocket::connect(const std::string& url) {
 void WebSocket::send(bool binary, const void* data, size_t size) {
     if (!impl || impl->state.load() != WsState::open) return;
     std::string frame = encodeWsFrame(binary ? WsOpcode::binary : WsOpcode::text, data, size);
+    bool tooMuch;
     {
         std::lock_guard<std::mutex> hold(impl->sendLock);
-        impl->outgoing += frame;
+        tooMuch = impl->outgoing.size() + frame.size() > kWsMaxUnsentBytes;
+        if (!tooMuch) impl->outgoing += frame;
     }
+    // The server stopped reading: give up rather than hold ever more.
+    if (tooMuch) failWebSocket(*impl, kWsErrorLostConnection);
     signalWakePipe(impl->wake);
 }
 
@@ -47,6 +51,7 @@ bool WebSocket::poll(WsMessage& out) {
     if (impl->queue.empty()) return false;
     out = std::move(impl->queue.front());
     impl->queue.pop_front();
+    impl->queuedBytes -= out.bytes.size();
     return true;
 }
 

@@ -4,8 +4,10 @@
 // connection or close() sets the stop flag. It alone touches the socket.
 //
 // Time limits: 8 s each for the name lookup, the connection (TCP and TLS
-// together) and any send that makes no progress; receiving waits as long as
-// it takes, since a quiet lobby is normal.
+// together), the upgrade (request and answer) and any send that makes no
+// progress; receiving waits as long as it takes, since a quiet lobby is
+// normal. Memory: see the bounds in websocket_impl.h; of the pongs owed to
+// the server only the latest waits, so a ping flood costs nothing.
 #include <poll.h>
 #include <pthread.h>
 
@@ -22,6 +24,7 @@ namespace {
 
 constexpr auto kResolveTimeout = std::chrono::milliseconds(8000);
 constexpr auto kConnectTimeout = std::chrono::milliseconds(8000);
+constexpr auto kUpgradeTimeout = std::chrono::milliseconds(8000);
 constexpr auto kSendTimeout = std::chrono::milliseconds(8000);
 // close() waits this long at most for queued messages and the close frame:
 // the main thread is blocked meanwhile.
@@ -39,6 +42,9 @@ struct Connection {
     NetStream stream;
     std::string pending;      // whole frames still to write
     size_t pendingOffset = 0; // bytes of `pending` already written
+    size_t pongEnd = 0;       // end of a pong in `pending`; written once pendingOffset reaches it
+    std::string duePong;      // payload of the latest ping not answered yet
+    bool pongDue = false;
     NetClock::time_point lastProgress;
     short writeWaitsFor = 0;  // poll event a blocked write needs
     short readWaitsFor = 0;   // POLLOUT when TLS reading needs to write
@@ -55,14 +61,22 @@ bool fail(Connection& c, const std::string& sentence) {
 
 bool hasPending(const Connection& c) { return c.pendingOffset < c.pending.size(); }
 
-void takeOutgoing(Connection& c) {
+// Drops what was written once everything was.
+void startBatchIfDone(Connection& c) {
+    if (hasPending(c)) return;
+    c.pending.clear();
+    c.pendingOffset = 0;
+    c.pongEnd = 0;
+    c.lastProgress = NetClock::now();
+}
+
+// Moves what the main thread queued into the batch: only once the batch is
+// written, unless `all` (the goodbye), so the two together stay bounded.
+void takeOutgoing(Connection& c, bool all = false) {
+    if (hasPending(c) && !all) return;
     std::lock_guard<std::mutex> hold(c.impl.sendLock);
     if (c.impl.outgoing.empty()) return;
-    if (!hasPending(c)) {
-        c.pending.clear();
-        c.pendingOffset = 0;
-        c.lastProgress = NetClock::now();
-    }
+    startBatchIfDone(c);
     c.pending += c.impl.outgoing;
     c.impl.outgoing.clear();
 }
@@ -95,19 +109,23 @@ bool flushPending(Connection& c, const NetWaiter& waiter, NetClock::time_point d
 }
 
 void queueFrame(Connection& c, WsOpcode opcode, const std::string& payload) {
-    if (!hasPending(c)) {
-        c.pending.clear();
-        c.pendingOffset = 0;
-        c.lastProgress = NetClock::now();
-    }
+    startBatchIfDone(c);
     c.pending += encodeWsFrame(opcode, payload.data(), payload.size());
+}
+
+// Queues the owed pong unless one is still being written.
+void queueDuePong(Connection& c) {
+    if (!c.pongDue || c.pendingOffset < c.pongEnd) return;
+    queueFrame(c, WsOpcode::pong, c.duePong);
+    c.pongEnd = c.pending.size();
+    c.pongDue = false;
 }
 
 // Sends our close frame (and whatever is still queued before it) as a last
 // courtesy; the connection ends either way. It ignores the wake pipe: a
 // wake-up from close() must not cut it short.
 void sayGoodbye(Connection& c, const std::string& status) {
-    takeOutgoing(c);
+    takeOutgoing(c, true);
     queueFrame(c, WsOpcode::close, status);
     flushPending(c, NetWaiter{}, NetClock::now() + kCloseFlushTimeout);
 }
@@ -128,9 +146,10 @@ bool resolveAndConnect(Connection& c, const WsUrl& url) {
     return true;
 }
 
-// Reads the answer's head; bytes that came after it stay in `head` past
-// `headBytes`. No time limit: close() wakes the wait.
-bool readResponseHead(Connection& c, std::string& head, size_t& headBytes, std::vector<char>& buffer) {
+// Reads the answer's head before the deadline; bytes that came after it stay
+// in `head` past `headBytes`.
+bool readResponseHead(Connection& c, std::string& head, size_t& headBytes, std::vector<char>& buffer,
+                      NetClock::time_point deadline) {
     while ((headBytes = findResponseHeadEnd(head)) == 0) {
         if (head.size() > kMaxResponseHeadBytes) return fail(c, kWsErrorReachServer);
         IoResult r = readStream(c.stream, buffer.data(), buffer.size());
@@ -140,7 +159,7 @@ bool readResponseHead(Connection& c, std::string& head, size_t& headBytes, std::
         }
         if (r.status != IoStatus::wantRead && r.status != IoStatus::wantWrite) return fail(c, kWsErrorReachServer);
         short events = r.status == IoStatus::wantRead ? POLLIN : POLLOUT;
-        WaitResult w = waitForSocket(c.stream.fd, events, c.waiter, NetClock::now(), true, false);
+        WaitResult w = waitForSocket(c.stream.fd, events, c.waiter, deadline, false, false);
         if (w == WaitResult::stopped) return false;
         if (w != WaitResult::ready) return fail(c, kWsErrorReachServer);
     }
@@ -152,10 +171,13 @@ bool upgrade(Connection& c, const WsUrl& url, std::vector<char>& buffer) {
     if (key.empty()) return fail(c, kWsErrorStartNetworking);
     c.pending = buildUpgradeRequest(url, key);
     c.pendingOffset = 0;
-    if (!flushPending(c, c.waiter, NetClock::now() + kSendTimeout)) return fail(c, kWsErrorReachServer);
+    // One limit for the whole exchange: a server that answers a byte at a
+    // time must not keep us connecting for ever.
+    NetClock::time_point deadline = NetClock::now() + kUpgradeTimeout;
+    if (!flushPending(c, c.waiter, deadline)) return fail(c, kWsErrorReachServer);
     std::string head;
     size_t headBytes = 0;
-    if (!readResponseHead(c, head, headBytes, buffer)) return false;
+    if (!readResponseHead(c, head, headBytes, buffer, deadline)) return false;
     UpgradeAnswer answer = judgeUpgradeResponse(std::string_view(head).substr(0, headBytes), key);
     if (answer.verdict == UpgradeVerdict::notHttp) return fail(c, kWsErrorReachServer);
     if (answer.verdict == UpgradeVerdict::refused) return fail(c, wsRefusedSentence(answer.status));
@@ -168,18 +190,33 @@ bool upgrade(Connection& c, const WsUrl& url, std::vector<char>& buffer) {
 
 enum class Flow { keepGoing, moreToRead, ended };
 
+// Appends a received message; false when it would pass the queue's bounds.
+bool enqueue(WebSocket::Impl& impl, WsEvent& e) {
+    std::lock_guard<std::mutex> hold(impl.queueLock);
+    if (impl.queue.size() >= kWsMaxQueuedMessages || impl.queuedBytes + e.bytes.size() > kWsMaxQueuedBytes)
+        return false;
+    impl.queuedBytes += e.bytes.size();
+    impl.queue.push_back(WsMessage{e.binary, std::move(e.bytes)});
+    return true;
+}
+
 // Acts on every complete frame received so far.
 Flow handleEvents(Connection& c) {
     while (true) {
         WsEvent e = nextWsEvent(c.receiver);
         switch (e.kind) {
         case WsEventKind::needMore: return Flow::keepGoing;
-        case WsEventKind::message: {
-            std::lock_guard<std::mutex> hold(c.impl.queueLock);
-            c.impl.queue.push_back(WsMessage{e.binary, std::move(e.bytes)});
+        case WsEventKind::message:
+            if (!enqueue(c.impl, e)) {
+                fail(c, kWsErrorLostConnection);
+                return Flow::ended;
+            }
             break;
-        }
-        case WsEventKind::ping: queueFrame(c, WsOpcode::pong, e.bytes); break;
+        case WsEventKind::ping:
+            c.duePong = std::move(e.bytes);
+            c.pongDue = true;
+            queueDuePong(c);
+            break;
         case WsEventKind::pong: break;
         case WsEventKind::close: {
             WsState expected = WsState::open;
@@ -219,14 +256,16 @@ Flow readSome(Connection& c, std::vector<char>& buffer) {
 void receiveLoop(Connection& c, std::vector<char>& buffer) {
     if (handleEvents(c) == Flow::ended) return;
     while (!c.impl.stop.load()) {
+        if (c.impl.state.load() == WsState::failed) return; // send() passed its bound
         takeOutgoing(c);
         if (!writeSome(c)) {
             streamBroke(c);
             return;
         }
+        queueDuePong(c);
         Flow flow = readSome(c, buffer);
         if (flow == Flow::ended) return;
-        if (!writeSome(c)) { // pongs the reads queued
+        if (!writeSome(c)) { // the pong the reads queued
             streamBroke(c);
             return;
         }

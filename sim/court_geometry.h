@@ -8,7 +8,8 @@
 #include <raylib.h>
 #include <raymath.h>
 
-constexpr float kGravity = 9.81f;     // m/s^2, the ball's (players jump under their own)
+constexpr float kGravity = 9.81f;       // m/s^2, the ball's
+constexpr float kPlayerGravity = 15.0f; // m/s^2, a jumping player's
 constexpr float kBallRadius = 0.121f;
 constexpr float kRimHeight = 3.05f;
 constexpr float kRimRadius = 0.2286f; // to the middle of the rim tube

@@ -8,6 +8,7 @@
 #include <raymath.h>
 
 #include "sim/court.h"
+#include "sim/court_geometry.h"
 #include "sim/sim_math.h"
 
 namespace {
@@ -40,7 +41,6 @@ constexpr int kSqueakSound = 4;
 constexpr float kSqueakAccel = 13.0f;
 constexpr float kSqueakSpeed = 1.5f;
 
-constexpr float kPlayerGravity = 15.0f;
 constexpr float kAirDrag = 0.4f;
 
 constexpr float kSteerArrive = 0.05f;

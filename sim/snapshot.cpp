@@ -3,14 +3,25 @@
 // the state, and reading it into the state. The offsets in the list are the
 // wire format; every value is packed little-endian by hand, so the image does
 // not depend on how the compiler lays out MatchState.
+//
+// The check admits only what a match can reach, with room to spare, and in
+// a way the match keeps: from an admitted image the match plays on with
+// finite numbers and its own later images are admitted too, so a rollback
+// can always restore them. Hence places near the court at both ends of a
+// full court (it mirrors), player speeds and directions the movement keeps,
+// the energy a ball or a jump can carry (a pass or a shot from anywhere on
+// that ground stays below it), and timers up to where a tick no longer
+// changes a float.
 #include "sim/snapshot.h"
 
 #include <algorithm>
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <initializer_list>
 
 #include "sim/court.h"
+#include "sim/court_geometry.h"
 #include "sim/match_state.h"
 
 namespace {
@@ -38,7 +49,39 @@ constexpr Range kActions = {ACT_MOVE, ACT_KNOCKED_DOWN};
 constexpr Range kShotValues = {2, 3};
 constexpr Range kMoveKinds = {0, 2};
 constexpr Range kDunkVariants = {0, 2};
+constexpr Range kCount = {0, 1 << 24}; // scores and box-score tallies: far from overflowing
+// The actions a player can be off the ground in: only they let him fall.
+constexpr uint32_t kAirActions = 1u << ACT_JUMP_SHOT | 1u << ACT_FINISH | 1u << ACT_DUNK | 1u << ACT_HANG |
+                                 1u << ACT_AIRBORNE | 1u << ACT_ALLEY_OOP;
 constexpr bool kNonZero = true;
+
+// Allowed values of a float field (finite always).
+struct FloatRange {
+    float lo, hi;
+};
+// Clocks, timers, cooldowns and phases: at 2^24 a tick no longer moves a
+// float, so a timer can never run past it; what the match derives from a
+// timer (the release timing is 2.5 times the shot's) may be a few times that.
+constexpr FloatRange kTimer = {-16777216.0f, 16777216.0f};
+constexpr FloatRange kScalar = {-4 * kTimer.hi, 4 * kTimer.hi};
+// Places, in metres from either hoop: anything of the players on court, or
+// anywhere a player may wait off it (a one-on-one parks two far away).
+constexpr float kCourtReach = 40.0f, kParkedReach = 100.0f;
+constexpr FloatRange kCoordinate = {-kParkedReach, kParkedReach};
+constexpr FloatRange kFloor = {-1.0f, 1.0f}; // players stand on it and rise by their root height
+constexpr FloatRange kSpeed = {-100.0f, 100.0f};
+constexpr FloatRange kPlayerSpeed = {-12.0f, 12.0f};  // running tops out near 7.5 m/s
+constexpr FloatRange kSpinRate = {-1000.0f, 1000.0f}; // the floor sets it to speed / radius
+constexpr FloatRange kDirection = {-2.0f, 2.0f};      // rotations and their matrices
+constexpr FloatRange kUnitVector = {-1.01f, 1.01f};   // stick wishes and juke directions
+constexpr FloatRange kAngle = {-2 * PI, 2 * PI};
+constexpr FloatRange kUnitInterval = {0.0f, 1.0f};
+// What falls: speed squared plus 2 g times height can only shrink in the air
+// (drag, bounces), so it bounds how high and fast anything can ever go.
+constexpr float kMaxBallRise = 200.0f;
+constexpr float kMaxJumpRise = 10.0f;
+constexpr FloatRange kHangHeight = {0.0f, kMaxJumpRise / 2}; // a dunker hangs there with a little speed
+constexpr FloatRange kBallHeight = {-kMaxBallRise, kMaxBallRise};
 
 uint32_t getU32(const uint8_t* b, size_t at) {
     return (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 | (uint32_t)b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
@@ -55,8 +98,15 @@ struct Writer {
     uint8_t* out;
     void u32(size_t at, uint32_t v, bool = false) { putU32(out, at, v); }
     void i32(size_t at, int32_t v, Range) { putU32(out, at, (uint32_t)v); }
-    void f32(size_t at, float v) { putU32(out, at, std::bit_cast<uint32_t>(v)); }
+    void f32(size_t at, float v, FloatRange = kScalar) { putU32(out, at, std::bit_cast<uint32_t>(v)); }
     void flag(size_t at, uint8_t v) { out[at] = v ? 1 : 0; }
+    void point(size_t at, Vector3 v, float = 0, FloatRange = kFloor) {
+        for (int k = 0; k < 3; ++k) f32(at + 4 * (size_t)k, (&v.x)[k]);
+    }
+    void fall(size_t, std::initializer_list<size_t>, float, float) {}
+    void airborneIn(size_t, size_t, uint32_t) {}
+    void onCourtIfPresent(size_t, size_t) {}
+    void presentOrNone(size_t, size_t = 0) {}
 };
 
 // Reads the image without storing anything; ok turns false on the first
@@ -71,24 +121,61 @@ struct Checker {
         const int32_t v = (int32_t)getU32(in, at);
         if (v < r.lo || v > r.hi) ok = false;
     }
-    void f32(size_t at, float) {
-        if (!std::isfinite(std::bit_cast<float>(getU32(in, at)))) ok = false;
+    float get(size_t at) const { return std::bit_cast<float>(getU32(in, at)); }
+    void f32(size_t at, float, FloatRange r = kScalar) {
+        const float v = get(at);
+        if (!(v >= r.lo && v <= r.hi)) ok = false; // NaN fails too
     }
     void flag(size_t, uint8_t) {}
+    // A place within reach of the hoop at this end and, mirrored, the other,
+    // at a height in the range.
+    void point(size_t at, Vector3, float reach = kCourtReach, FloatRange height = kFloor) {
+        f32(at, 0, {-reach, reach});
+        f32(at + 4, 0, height);
+        f32(at + 8, 0, {-reach, reach});
+        const Vector3 far = mirrorToFarEnd({get(at), get(at + 4), get(at + 8)});
+        if (!(std::fabs(far.z) <= reach)) ok = false;
+    }
+    void onCourtIfPresent(size_t presentAt, size_t pointAt) {
+        if (in[presentAt] != 0) point(pointAt, {});
+    }
+    // A player the play refers to is one on court (a one-on-one parks two);
+    // with `ifPresentAt`, only when that flag is set.
+    void presentOrNone(size_t indexAt, size_t ifPresentAt = 0) {
+        const int32_t i = (int32_t)getU32(in, indexAt);
+        if (ifPresentAt != 0 && in[ifPresentAt] == 0) return;
+        if (i >= 0 && i < 4 && in[kPlayerBlocks + (size_t)i * kPlayerBlockSize + 12] == 0) ok = false;
+    }
+    void fall(size_t heightAt, std::initializer_list<size_t> speedsAt, float gravity, float maxRise) {
+        double energy = 2.0 * gravity * std::max(0.0f, get(heightAt));
+        for (size_t at : speedsAt) energy += (double)get(at) * get(at);
+        if (!(energy <= 2.0 * gravity * maxRise)) ok = false;
+    }
+    void airborneIn(size_t flagAt, size_t actionAt, uint32_t actions) {
+        const uint32_t action = getU32(in, actionAt);
+        if (in[flagAt] != 0 && (action >= 32 || !(actions >> action & 1u))) ok = false;
+    }
 };
 
 struct Reader {
     const uint8_t* in;
     void u32(size_t at, uint32_t& v, bool = false) { v = getU32(in, at); }
     void i32(size_t at, int32_t& v, Range) { v = (int32_t)getU32(in, at); }
-    void f32(size_t at, float& v) { v = std::bit_cast<float>(getU32(in, at)); }
+    void f32(size_t at, float& v, FloatRange = kScalar) { v = std::bit_cast<float>(getU32(in, at)); }
     void flag(size_t at, uint8_t& v) { v = in[at] != 0; }
+    void point(size_t at, Vector3& v, float = 0, FloatRange = kFloor) {
+        for (size_t k = 0; k < 3; ++k) f32(at + 4 * k, (&v.x)[k]);
+    }
+    void fall(size_t, std::initializer_list<size_t>, float, float) {}
+    void airborneIn(size_t, size_t, uint32_t) {}
+    void onCourtIfPresent(size_t, size_t) {}
+    void presentOrNone(size_t, size_t = 0) {}
 };
 
-template <class Io, class V> void vec3(Io& io, size_t at, V& v) {
-    io.f32(at, v.x);
-    io.f32(at + 4, v.y);
-    io.f32(at + 8, v.z);
+template <class Io, class V> void vec3(Io& io, size_t at, V& v, FloatRange r) {
+    io.f32(at, v.x, r);
+    io.f32(at + 4, v.y, r);
+    io.f32(at + 8, v.z, r);
 }
 
 // raylib's Matrix in its declaration order.
@@ -99,12 +186,14 @@ constexpr float Matrix::*kMatrixOrder[16] = {&Matrix::m0, &Matrix::m4, &Matrix::
 
 template <class Io, class S> void visitHeader(Io& io, S& s) {
     io.u32(4, s.rng, kNonZero);
-    io.i32(8, s.scores[0], kAnyInt);
-    io.i32(12, s.scores[1], kAnyInt);
+    io.i32(8, s.scores[0], kCount);
+    io.i32(12, s.scores[1], kCount);
     io.i32(16, s.offense, kSide);
     io.i32(20, s.nextOffense, kSide);
     io.i32(24, s.checker, kPlayerOrNone);
     io.i32(28, s.checkHandler, kPlayerOrNone);
+    io.presentOrNone(24);
+    io.presentOrNone(28);
     io.i32(32, s.winner, kSideOrNone);
     io.i32(36, s.lastScorer, kPlayerOrNone);
     io.f32(40, s.shotClock);
@@ -121,18 +210,20 @@ template <class Io, class S> void visitHeader(Io& io, S& s) {
 template <class Io, class B> void visitBall(Io& io, B& b) {
     const size_t o = kBallBlock;
     io.i32(o + 0, b.phase, kBallPhases);
-    vec3(io, o + 4, b.pos);
-    vec3(io, o + 16, b.vel);
-    vec3(io, o + 28, b.prevPos);
-    io.f32(o + 40, b.spinRot.x);
-    io.f32(o + 44, b.spinRot.y);
-    io.f32(o + 48, b.spinRot.z);
-    io.f32(o + 52, b.spinRot.w);
-    vec3(io, o + 56, b.spin);
+    io.point(o + 4, b.pos, kMaxBallRise, kBallHeight); // the walls and the energy keep it
+    vec3(io, o + 16, b.vel, kSpeed);
+    io.fall(o + 8, {o + 16, o + 20, o + 24}, kGravity, kMaxBallRise);
+    io.point(o + 28, b.prevPos, kMaxBallRise, kBallHeight);
+    io.f32(o + 40, b.spinRot.x, kDirection);
+    io.f32(o + 44, b.spinRot.y, kDirection);
+    io.f32(o + 48, b.spinRot.z, kDirection);
+    io.f32(o + 52, b.spinRot.w, kDirection);
+    vec3(io, o + 56, b.spin, kSpinRate);
     io.i32(o + 68, b.holder, kPlayerOrNone);
     io.i32(o + 72, b.shooter, kPlayerOrNone);
     io.i32(o + 76, b.passFrom, kPlayerOrNone);
     io.i32(o + 80, b.passTo, kPlayerOrNone);
+    for (size_t at : {o + 68, o + 72, o + 76, o + 80}) io.presentOrNone(at); // holder, shooter, passer, receiver
     io.i32(o + 84, b.possessionTeam, kSide);
     io.i32(o + 88, b.lastPasser, kPlayerOrNone);
     io.f32(o + 92, b.launchTime);
@@ -160,28 +251,33 @@ template <class Io, class P> void visitPlayer(Io& io, P& p, int i) {
     io.i32(o + 4, p.team, {i / 2, i / 2});
     io.i32(o + 8, p.slot, {i % 2, i % 2});
     io.flag(o + 12, p.present);
-    for (int r = 0; r < RATING_COUNT; ++r) io.f32(o + 32 + 4 * (size_t)r, p.ratings[r]);
+    for (int r = 0; r < RATING_COUNT; ++r) io.f32(o + 32 + 4 * (size_t)r, p.ratings[r], kUnitInterval);
     for (int j = 0; j < JOINT_COUNT; ++j)
-        for (int e = 0; e < 16; ++e) io.f32(o + 64 + 64 * (size_t)j + 4 * (size_t)e, p.skeleton.joints[j].*kMatrixOrder[e]);
-    io.f32(o + 1088, p.skeleton.groundLift);
-    for (int f = 0; f < POSE_FIELD_COUNT; ++f) io.f32(o + 1092 + 4 * (size_t)f, p.pose.v[f]);
-    vec3(io, o + 1188, p.pos);
-    vec3(io, o + 1200, p.vel);
-    io.f32(o + 1212, p.yaw);
-    io.f32(o + 1216, p.rootHeight);
-    io.f32(o + 1220, p.vertSpeed);
+        for (int e = 0; e < 16; ++e) // the fourth of each row is a translation
+            io.f32(o + 64 + 64 * (size_t)j + 4 * (size_t)e, p.skeleton.joints[j].*kMatrixOrder[e],
+                   e % 4 == 3 ? kCoordinate : kDirection);
+    io.f32(o + 1088, p.skeleton.groundLift, kCoordinate);
+    for (int f = 0; f < POSE_FIELD_COUNT; ++f) io.f32(o + 1092 + 4 * (size_t)f, p.pose.v[f], kAngle);
+    io.point(o + 1188, p.pos, kParkedReach);
+    io.onCourtIfPresent(o + 12, o + 1188);
+    vec3(io, o + 1200, p.vel, kPlayerSpeed);
+    io.f32(o + 1212, p.yaw, kAngle);
+    io.f32(o + 1216, p.rootHeight, kCoordinate);
+    io.f32(o + 1220, p.vertSpeed, kSpeed);
+    io.fall(o + 1216, {o + 1220}, kPlayerGravity, kMaxJumpRise);
     io.flag(o + 1224, p.airborne);
     io.i32(o + 1228, p.action, kActions);
-    io.f32(o + 1232, p.actionTimer);
-    io.f32(o + 1236, p.energy);
+    io.airborneIn(o + 1224, o + 1228, kAirActions);
+    io.f32(o + 1232, p.actionTimer, kTimer);
+    io.f32(o + 1236, p.energy, kUnitInterval);
     io.flag(o + 1240, p.sprinting);
     io.flag(o + 1241, p.sprintLatched);
     io.f32(o + 1244, p.idleStickTime);
     io.flag(o + 1248, p.hasBall);
-    vec3(io, o + 1252, p.moveWish);
+    vec3(io, o + 1252, p.moveWish, kUnitVector);
     io.flag(o + 1264, p.sprintWanted);
     io.flag(o + 1265, p.faceTarget);
-    vec3(io, o + 1268, p.facePoint);
+    io.point(o + 1268, p.facePoint, kCourtReach, kBallHeight); // a player or the ball
     io.f32(o + 1280, p.releaseTiming);
     io.f32(o + 1284, p.cpuReleaseTiming);
     io.f32(o + 1288, p.gatherSpeed);
@@ -189,14 +285,14 @@ template <class Io, class P> void visitPlayer(Io& io, P& p, int i) {
     io.flag(o + 1293, p.released);
     io.flag(o + 1294, p.shootHeld);
     io.flag(o + 1295, p.moveDecided);
-    vec3(io, o + 1296, p.releasePos);
-    vec3(io, o + 1308, p.dunkStart);
-    vec3(io, o + 1320, p.dunkApproach);
-    vec3(io, o + 1332, p.jukeDir);
+    io.point(o + 1296, p.releasePos);
+    io.point(o + 1308, p.dunkStart);
+    io.point(o + 1320, p.dunkApproach);
+    vec3(io, o + 1332, p.jukeDir, kUnitVector);
     io.i32(o + 1344, p.moveKind, kMoveKinds);
     io.i32(o + 1348, p.dunkVariant, kDunkVariants);
-    io.f32(o + 1352, p.jukeStartYaw);
-    io.f32(o + 1356, p.hangHeight);
+    io.f32(o + 1352, p.jukeStartYaw, kAngle);
+    io.f32(o + 1356, p.hangHeight, kHangHeight);
     io.f32(o + 1360, p.jukeCooldown);
     io.f32(o + 1364, p.stealCooldown);
     io.f32(o + 1368, p.passTimer);
@@ -219,24 +315,25 @@ template <class Io, class P> void visitPlayer(Io& io, P& p, int i) {
     io.f32(o + 1424, p.reactionTimer);
     io.f32(o + 1428, p.receivedAt);
     io.f32(o + 1432, p.cutTimer);
-    vec3(io, o + 1436, p.aiSpot);
-    vec3(io, o + 1448, p.homeSpot);
-    vec3(io, o + 1460, p.checkSpot);
+    io.point(o + 1436, p.aiSpot);
+    io.point(o + 1448, p.homeSpot);
+    io.point(o + 1460, p.checkSpot);
     io.i32(o + 1472, p.matchup, kPlayerOrNone);
+    io.presentOrNone(o + 1472, o + 12); // a player on court guards one on court
     io.flag(o + 1476, p.cutting);
     io.flag(o + 1477, p.driving);
-    io.i32(o + 1480, p.points, kAnyInt);
-    io.i32(o + 1484, p.fga, kAnyInt);
-    io.i32(o + 1488, p.fgm, kAnyInt);
-    io.i32(o + 1492, p.tpa, kAnyInt);
-    io.i32(o + 1496, p.tpm, kAnyInt);
-    io.i32(o + 1500, p.rebounds, kAnyInt);
-    io.i32(o + 1504, p.assists, kAnyInt);
-    io.i32(o + 1508, p.steals, kAnyInt);
-    io.i32(o + 1512, p.blocks, kAnyInt);
-    io.i32(o + 1516, p.dunks, kAnyInt);
+    io.i32(o + 1480, p.points, kCount);
+    io.i32(o + 1484, p.fga, kCount);
+    io.i32(o + 1488, p.fgm, kCount);
+    io.i32(o + 1492, p.tpa, kCount);
+    io.i32(o + 1496, p.tpm, kCount);
+    io.i32(o + 1500, p.rebounds, kCount);
+    io.i32(o + 1504, p.assists, kCount);
+    io.i32(o + 1508, p.steals, kCount);
+    io.i32(o + 1512, p.blocks, kCount);
+    io.i32(o + 1516, p.dunks, kCount);
     io.f32(o + 1520, p.squeakCooldown);
-    vec3(io, o + 1524, p.prevVel);
+    vec3(io, o + 1524, p.prevVel, kPlayerSpeed);
 }
 
 template <class Io, class S> void visitAll(Io& io, S& s) {

@@ -22,8 +22,10 @@ using MatchSnapshot = std::vector<uint8_t>;
 void saveSnapshot(const MatchState& state, MatchSnapshot& out);
 
 // Restores the image into `state`. Refuses it (false, state untouched) unless
-// it is exactly 6340 bytes with the right magic, every index and enumeration
-// is in range and every float is finite: an image may come off the network.
+// it is exactly 6340 bytes with the right magic and every value lies where a
+// match can take it (indices, enumerations, finite numbers within the match's
+// reach): an image may come off the network, and whatever is admitted must
+// play on and give images that are admitted again.
 // Mirrors the court first when the image lies on the other end of a full
 // court. The roster and model pointers and everything outside the image
 // (camera, callouts, emotes, settings of the match) are kept.

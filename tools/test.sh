@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test (setting up what is missing): tools/test.sh
 # The unit tests run twice: under ASan+UBSan, then with everything else in the
-# Release build. Tests that open a window run under Xvfb.
+# Release build. Tests that open a window run under Xvfb. When clang is
+# present, the fuzz programs run for a fixed number of inputs as well.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KORVALO_BUILD_DIR:-$root/build}
@@ -9,6 +10,12 @@ jobs=$(nproc)
 
 bash "$root/tools/build.sh" "$build/sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVALO_SANITIZE=ON
 bash "$root/tools/build.sh" "$build/release" -DCMAKE_BUILD_TYPE=Release
+fuzz=no
+if command -v clang++ >/dev/null && command -v clang >/dev/null; then
+    fuzz=yes
+    bash "$root/tools/build.sh" "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVALO_FUZZ=ON \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+fi
 
 status=0
 run_ctest() { # dir, ctest options...
@@ -20,4 +27,10 @@ echo "== unit tests under ASan and UBSan"
 run_ctest "$build/sanitize" -L unit
 echo "== all tests (Release)"
 run_ctest "$build/release"
+if [ "$fuzz" = yes ]; then
+    echo "== fuzz programs (clang, ASan and UBSan)"
+    run_ctest "$build/fuzz" -L fuzz
+else
+    echo "== fuzz programs skipped: no clang"
+fi
 exit $status

@@ -1,9 +1,18 @@
-// The settings file: reading with clamping and its quirks, and the exact text written.
+// The settings file: reading with clamping and its quirks, the exact text
+// written, the alias filter, and saving safely (two saves at once, read-only
+// files, links, failures told once).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "app/settings.h"
 
@@ -13,6 +22,12 @@ namespace {
 std::string tempPath(const char* name) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     return std::string(KORVALO_TEST_OUTPUT_DIR) + "/" + info->name() + "_" + name;
+}
+
+std::string fileText(const std::string& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
 }
 
 Settings readFrom(const std::string& text, Settings start = Settings{}) {
@@ -49,11 +64,17 @@ TEST(SettingsFile, KeysMatchExactlyAndLaterLinesWin) {
     EXPECT_EQ(s.mouseSens, 4);
 }
 
-TEST(SettingsFile, AliasIsCutTo14CharactersAndKeepsInnerSpaces) {
+TEST(SettingsFile, AliasKeepsWholeCharactersAndNoControlBytes) {
     Settings s = readFrom("alias=ABCDEFGHIJKLMNOPQ\nmouseSens=5\n");
     EXPECT_EQ(s.alias, "ABCDEFGHIJKLMN");
-    s = readFrom("alias= a b=c\r\n");
-    EXPECT_EQ(s.alias, " a b=c");
+    EXPECT_EQ(readFrom("alias= a b=c\r\n").alias, " a b=c");
+    EXPECT_EQ(readFrom("alias=A\rB\x01" "C\x7F\r\n").alias, "ABC");
+    const std::string e = "\xC3\xA9"; // two bytes each: seven fit in fourteen
+    EXPECT_EQ(cleanAlias(e + e + e + e + e + e + e + e), e + e + e + e + e + e + e);
+    EXPECT_EQ(cleanAlias("ABCDEFGHIJKLM" + e), "ABCDEFGHIJKLM");
+    EXPECT_EQ(cleanAlias("\xFF" "A\xC3" "B\xED\xA0\x80" "C\xF0\x9F\x8F\x80"), "ABC\xF0\x9F\x8F\x80");
+    s.alias = "X\ngraphics=2"; // a line break never reaches the file
+    EXPECT_NE(formatSettings(s).find("alias=Xgraphics=2\n"), std::string::npos);
 }
 
 TEST(SettingsFile, WindowsLineEndsAndAnyOrderReadTheSame) {
@@ -85,7 +106,7 @@ TEST(SettingsFile, SavedFileHasFifteenLinesInFileOrder) {
               "graphics=0\ndifficulty=1\ngameTo=1\nshotMeter=1\nmusicVol=6\nsfxVol=8\nfullscreen=0\nalias=Zed\n");
 }
 
-TEST(SettingsFile, SaveThenReadRoundTripsAndAFailedSaveSaysSo) {
+TEST(SettingsFile, SaveThenReadRoundTrips) {
     const std::string path = tempPath("settings_roundtrip.cfg");
     Settings s;
     s.fullCourt = 1;
@@ -96,8 +117,59 @@ TEST(SettingsFile, SaveThenReadRoundTripsAndAFailedSaveSaysSo) {
     Settings back;
     readSettings(back, path);
     EXPECT_EQ(formatSettings(back), formatSettings(s));
-    EXPECT_EQ(std::fopen((path + ".tmp").c_str(), "r"), nullptr);
-    EXPECT_FALSE(saveSettings(Settings{}, tempPath("no-such-folder/settings.cfg")));
+}
+
+// Two copies of the game saving at once: every save succeeds and a reader
+// only ever sees a whole file.
+TEST(SettingsFile, SavesAtTheSameTimeNeverClash) {
+    const std::string path = tempPath("settings_shared.cfg");
+    std::atomic<int> failures{0}, running{2};
+    std::vector<std::thread> savers;
+    for (const char* alias : {"ONE", "TWO"})
+        savers.emplace_back([&, alias] {
+            Settings s;
+            s.alias = alias;
+            for (int i = 0; i < 100; ++i) failures += saveSettings(s, path) ? 0 : 1;
+            --running;
+        });
+    int partial = 0;
+    while (running > 0) {
+        std::string text = fileText(path);
+        if (!text.empty() && std::count(text.begin(), text.end(), '\n') != 15) ++partial;
+    }
+    for (std::thread& t : savers) t.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(partial, 0);
+    const std::string last = fileText(path);
+    EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), 15);
+}
+
+TEST(SettingsFile, ReadOnlyFilesStayAndLinksAreFollowedAndFailuresToldOnce) {
+    namespace fs = std::filesystem;
+    const fs::path dir = tempPath("dir");
+    fs::remove_all(dir);
+    fs::create_directories(dir / "real");
+    const std::string readOnly = (dir / "read-only.cfg").string();
+    std::ofstream(readOnly) << "mouseSens=3\n";
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(saveSettings(Settings{}, readOnly));
+    EXPECT_FALSE(saveSettings(Settings{}, (dir / "no-such-folder/settings.cfg").string()));
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(told.rfind("Can't save the settings to " + readOnly, 0), 0u) << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1);
+    EXPECT_EQ(fileText(readOnly), "mouseSens=3\n");
+    EXPECT_EQ(fs::status(readOnly).permissions() & fs::perms::all, fs::perms(0444));
+
+    fs::create_symlink("real/settings.cfg", dir / "link.cfg");
+    Settings s;
+    s.alias = "LINKED";
+    ASSERT_TRUE(saveSettings(s, (dir / "link.cfg").string()));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.cfg"));
+    EXPECT_EQ(fileText((dir / "real/settings.cfg").string()), formatSettings(s));
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) files += entry.is_symlink() ? 0 : 1;
+    EXPECT_EQ(files, 3u); // the folder and two files: no temporary left anywhere
 }
 
 } // namespace

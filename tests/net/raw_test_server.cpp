@@ -14,8 +14,8 @@
 
 namespace {
 
-bool readable(int fd, int timeoutMs) {
-    pollfd p{fd, POLLIN, 0};
+bool ready(int fd, short events, int timeoutMs) {
+    pollfd p{fd, events, 0};
     return poll(&p, 1, timeoutMs) > 0;
 }
 
@@ -43,7 +43,7 @@ std::string RawTestServer::url(const std::string& path) const {
 }
 
 bool RawTestServer::accept() {
-    if (!readable(listener_, 10000)) return false;
+    if (!ready(listener_, POLLIN, 10000)) return false;
     connection_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     return connection_ >= 0;
 }
@@ -53,7 +53,7 @@ std::string RawTestServer::readFor(int timeoutMs, const std::string& until) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
         if (!until.empty() && got.find(until) != std::string::npos) break;
-        if (!readable(connection_, 10)) continue;
+        if (!ready(connection_, POLLIN, 10)) continue;
         char byte[4096]; // one byte at a time up to `until`: never read past it
         ssize_t n = read(connection_, byte, until.empty() ? sizeof byte : 1);
         if (n <= 0) break;
@@ -62,13 +62,15 @@ std::string RawTestServer::readFor(int timeoutMs, const std::string& until) {
     return got;
 }
 
-void RawTestServer::write(const std::string& bytes) {
+bool RawTestServer::write(const std::string& bytes, int timeoutMs) {
     size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = send(connection_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n <= 0) return;
+        if (!ready(connection_, POLLOUT, timeoutMs)) return false;
+        ssize_t n = send(connection_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n <= 0) return false;
         done += static_cast<size_t>(n);
     }
+    return true;
 }
 
 bool RawTestServer::answerUpgrade(const std::string& head, const std::string& after) {
@@ -76,9 +78,8 @@ bool RawTestServer::answerUpgrade(const std::string& head, const std::string& af
     size_t at = head.find(name);
     if (at == std::string::npos) return false;
     std::string key = head.substr(at + name.size(), head.find("\r\n", at) - at - name.size());
-    write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-          "Sec-WebSocket-Accept: " + wsAcceptFor(key) + "\r\n\r\n" + after);
-    return true;
+    return write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                 "Sec-WebSocket-Accept: " + wsAcceptFor(key) + "\r\n\r\n" + after);
 }
 
 void RawTestServer::closeConnection() {

@@ -16,11 +16,12 @@ public:
     bool accept(); // false when no connection comes in time
     // What arrives within the time, or up to and including `until`.
     std::string readFor(int timeoutMs, const std::string& until = "");
-    std::string readRequestHead() { return readFor(10000, "\r\n\r\n"); }
-    void write(const std::string& bytes);
+    std::string readHead() { return readFor(10000, "\r\n\r\n"); }
+    // False when the client stopped taking bytes for `timeoutMs` or is gone.
+    bool write(const std::string& bytes, int timeoutMs = 10000);
     // Answers the upgrade request head properly, then sends `after`.
     bool answerUpgrade(const std::string& head, const std::string& after = "");
-    bool completeUpgrade() { return answerUpgrade(readRequestHead()); }
+    bool completeUpgrade() { return answerUpgrade(readHead()); }
     void closeConnection();
 
 private:

@@ -45,39 +45,25 @@ WsEventKind firstKind(const std::string& bytes) {
 
 } // namespace
 
-TEST(WsUrl, SplitsAddresses) {
+TEST(WsUrlAndHandshake, AddressesAndTheAnswerToOurKey) {
     WsUrl u;
     ASSERT_TRUE(parseWsUrl("wss://example.org", u));
     EXPECT_TRUE(u.secure && u.port == 443 && u.path == "/");
-    ASSERT_TRUE(parseWsUrl("ws://127.0.0.1:8080/x", u));
-    EXPECT_FALSE(u.secure);
-    EXPECT_EQ(u.host, "127.0.0.1");
-    EXPECT_EQ(u.port, 8080);
-    EXPECT_EQ(wsHostHeader(u), "127.0.0.1:8080");
     ASSERT_TRUE(parseWsUrl("ws://host:99999999999/x", u)); // saturates instead of overflowing
     EXPECT_EQ(u.port, 2147483647);
-    // The path cannot break the request line.
-    ASSERT_TRUE(parseWsUrl("ws://h/api/party/A B\r\nX: y", u));
+    ASSERT_TRUE(parseWsUrl("ws://h/api/party/A B\r\nX: y", u)); // the path cannot break the request line
     EXPECT_EQ(u.path, "/api/party/A%20B%0D%0AX:%20y");
-    EXPECT_EQ(wsHostHeader(u), "h");
-}
-
-TEST(WsHandshake, JudgesTheAnswer) {
     const std::string key = "dGhlIHNhbXBsZSBub25jZQ==";
-    const std::string accept = "Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n";
     EXPECT_EQ(wsAcceptFor(key), "s3pPLMBiTxaQ9kYGzzhZRbK+xOo="); // the protocol's own example
-    EXPECT_NE(makeWsKey(), makeWsKey());
     // Header names and tokens in any case, tokens in lists; the upgrade headers are required.
     EXPECT_EQ(judgeUpgradeResponse("HTTP/1.1 101 OK\r\nupgrade: WebSocket\r\nCONNECTION: keep-alive, upgrade\r\n"
                                    "sec-websocket-accept:s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n",
                                    key)
                   .verdict,
               UpgradeVerdict::accepted);
-    EXPECT_EQ(judgeUpgradeResponse("HTTP/1.1 101 Switching Protocols\r\n" + accept, key).verdict,
+    EXPECT_EQ(judgeUpgradeResponse("HTTP/1.1 101 OK\r\nSec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n", key)
+                  .verdict,
               UpgradeVerdict::badUpgrade);
-    UpgradeAnswer odd = judgeUpgradeResponse("HTTP/1.0 4x4 Odd\r\n\r\n", key);
-    EXPECT_EQ(odd.verdict, UpgradeVerdict::refused);
-    EXPECT_EQ(odd.status, 0);
 }
 
 TEST(WsFrames, FragmentsMakeOneMessageWithControlFramesBetween) {

@@ -1,35 +1,14 @@
-// Test helpers for WebSocket tests: the party server (tools/party-server) run
-// on 127.0.0.1 for the life of one object, waiting with a time limit for a
-// state or a message, and reading lobby messages by type.
+// Test helpers for WebSocket tests: waiting with a time limit for a state or
+// a message, reading lobby messages by type, and a suite sharing one party
+// server.
 #pragma once
 #include <gtest/gtest.h>
-#include <sys/types.h>
 
 #include <string>
-#include <vector>
 
 #include "net/json.h"
 #include "net/websocket.h"
-
-class PartyServerProcess {
-public:
-    // Runs `node server.js --port 0 <options>` until its "listening PORT" line.
-    explicit PartyServerProcess(const std::vector<std::string>& options = {});
-    ~PartyServerProcess();
-    PartyServerProcess(const PartyServerProcess&) = delete;
-    PartyServerProcess& operator=(const PartyServerProcess&) = delete;
-
-    bool running() const { return port_ > 0; }
-    const std::string& problem() const { return problem_; }
-    // "ws://127.0.0.1:PORT" + path (or wss:// and the given host).
-    std::string url(const std::string& path, bool secure = false, const std::string& host = "127.0.0.1") const;
-
-private:
-    pid_t pid_ = -1;
-    int output_ = -1;
-    int port_ = 0;
-    std::string problem_;
-};
+#include "tests/net/party_server_process.h"
 
 constexpr int kWsTestTimeoutMs = 10000;
 

@@ -14,6 +14,8 @@
 #include "sim/snapshot.h"
 #include "sim_fixture.h"
 
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
 namespace {
 
 constexpr size_t kPlayerBase = 196, kPlayerSize = 1536, kBallBase = 64;
@@ -136,6 +138,16 @@ TEST_F(SnapshotTest, DamagedImagesAreRefusedWithTheStateUntouched) {
         {"action", [](MatchSnapshot& b) { putU32(b, playerField(0, 1228), ACTION_STATE_COUNT); }},
         {"matchup", [](MatchSnapshot& b) { putU32(b, playerField(3, 1472), 4); }},
         {"previous velocity", [&](MatchSnapshot& b) { putF32(b, playerField(3, 1532), nan); }},
+        // Finite but out of the match's reach: it would turn to infinities.
+        {"ball speed 1e30", [](MatchSnapshot& b) { putF32(b, kBallBase + 16, 1e30f); }},
+        {"ball flying out of reach", [](MatchSnapshot& b) { putF32(b, kBallBase + 20, 65.0f); }},
+        {"player speed", [](MatchSnapshot& b) { putF32(b, playerField(1, 1200), 1e6f); }},
+        {"jump out of reach", [](MatchSnapshot& b) { putF32(b, playerField(0, 1220), 20.0f); }},
+        {"in the air while walking", [](MatchSnapshot& b) { b[playerField(1, 1224)] = 1; }},
+        {"far from the court", [](MatchSnapshot& b) { putF32(b, playerField(2, 1196), -80.0f); }},
+        {"rating", [](MatchSnapshot& b) { putF32(b, playerField(2, 36), 1e9f); }},
+        {"timer", [](MatchSnapshot& b) { putF32(b, playerField(0, 1232), 1e20f); }},
+        {"score", [](MatchSnapshot& b) { putU32(b, 8, 0x7FFFFFFF); }},
     };
     MatchState& s = *state;
     s.players[2].energy = 0.5f;
@@ -168,6 +180,22 @@ TEST_F(SnapshotTest, DamagedImagesAreRefusedWithTheStateUntouched) {
     ASSERT_TRUE(loadSnapshot(s, flags.data(), flags.size()));
     EXPECT_EQ(s.mustClear, 1);
     EXPECT_EQ(s.players[1].hasBall, 1);
+}
+
+// The fuzz entry over its own real images and a fixed set of patched ones:
+// each image either is refused untouched or plays on and its successor loads.
+TEST(SnapshotFuzz, AcceptedImagesPlayOnAndTheirSuccessorsLoad) {
+    uint32_t x = 2463534242u;
+    for (int i = 0; i < 240; ++i) {
+        std::vector<uint8_t> input(1 + 7 * (size_t)(1 + i % 6));
+        for (uint8_t& byte : input) {
+            x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+            byte = (uint8_t)(x >> 7);
+        }
+        if (i < 12) input.resize(1);
+        input[0] = (uint8_t)i;
+        LLVMFuzzerTestOneInput(input.data(), input.size()); // aborts on a broken promise
+    }
 }
 
 TEST_F(SnapshotTest, HashCoversExactlyTheNamedFields) {

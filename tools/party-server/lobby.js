@@ -4,6 +4,10 @@
 // its slots, relaying of the members' binary match messages, emotes, and the
 // notices when someone leaves. Transport-free: every member carries a
 // `link` with sendText(string), sendBinary(Buffer) and close().
+//
+// A connection joins its party only with its "hello", so a connection that
+// never greets holds no place in any party. Every field of a message is
+// checked before use, since any client may send anything.
 
 const crypto = require('crypto');
 
@@ -17,6 +21,9 @@ const MAX_EMOTE = 7;
 const INPUT_MESSAGE = 1;
 const INPUT_HEADER_BYTES = 7;
 const INPUT_RECORD_BYTES = 8;
+const RESYNC_MESSAGE = 2;
+const RESYNC_MIN_BYTES = 10;
+const MAX_TICK = 0x7fffffff;
 
 const MODES = ['2v2', '1v1', 'coop'];
 const COURTS = ['half', 'full'];
@@ -84,13 +91,14 @@ function assignSlots(mode, members) {
   return { slots };
 }
 
-// Last tick of an input message (type 1: slot, first tick, count, records),
-// or -1 when it is not one.
+// Last tick of a well-formed input message (type 1: slot, first tick,
+// count, records, every tick within 0..2^31-1), or -1 when it is not one.
 function lastInputTick(data) {
   if (data.length < INPUT_HEADER_BYTES || data[0] !== INPUT_MESSAGE) return -1;
   const count = data[6];
   if (count < 1 || data.length !== INPUT_HEADER_BYTES + INPUT_RECORD_BYTES * count) return -1;
-  return data.readInt32LE(2) + count - 1;
+  const last = data.readUInt32LE(2) + count - 1;
+  return last <= MAX_TICK ? last : -1;
 }
 
 class Lobby {
@@ -109,25 +117,21 @@ class Lobby {
   }
 
   // A connection arrived on "/api/party/new" (code null) or
-  // "/api/party/CODE". Returns its member, or null after an error.
-  attach(code, link) {
-    let party;
-    if (code === null) {
-      party = { code: this.newCode(), host: 0, state: 'lobby', settings: defaultSettings(), members: [] };
-      this.parties.set(party.code, party);
-    } else {
-      party = this.parties.get(code);
-      if (!party) return this.refuse(link, ERROR_NO_PARTY);
-      if (party.members.length >= MAX_MEMBERS) return this.refuse(link, ERROR_FULL);
+  // "/api/party/CODE". Returns its member, outside any party until its
+  // hello, or null after an error.
+  connect(code, link) {
+    if (code !== null) {
+      const problem = this.joinProblem(this.parties.get(code));
+      if (problem) return this.refuse(link, problem);
     }
-    const member = {
-      id: this.nextId++, alias: '', side: 0, ready: false, slot: -1, greeted: false, inMatch: false,
-      lastTick: -1, party, link,
+    return {
+      id: 0, alias: '', side: 0, ready: false, slot: -1, inMatch: false, lastTick: -1, party: null, code, link,
     };
-    party.members.push(member);
-    if (party.host === 0) party.host = member.id;
-    this.log(`member ${member.id} on party ${party.code}`);
-    return member;
+  }
+
+  joinProblem(party) {
+    if (!party) return ERROR_NO_PARTY;
+    return party.members.length >= MAX_MEMBERS ? ERROR_FULL : null;
   }
 
   refuse(link, msg) {
@@ -136,6 +140,8 @@ class Lobby {
     return null;
   }
 
+  // Dispatches on the server's own message types only: a "t" such as
+  // "__proto__" or "valueOf" is just an unknown type.
   handleText(member, text) {
     let msg;
     try {
@@ -152,30 +158,44 @@ class Lobby {
       this.hello(member, msg);
       return;
     }
-    if (!member.greeted) return;
-    const handler = {
-      settings: () => this.settings(member, msg),
-      side: () => this.side(member, msg),
-      ready: () => this.ready(member, msg),
-      start: () => this.start(member),
-      end: () => this.end(member),
-      emote: () => this.emote(member, msg),
-    }[msg.t];
-    if (handler) handler();
+    if (!member.party) return;
+    switch (msg.t) {
+      case 'settings': this.settings(member, msg); break;
+      case 'side': this.side(member, msg); break;
+      case 'ready': this.ready(member, msg); break;
+      case 'start': this.start(member); break;
+      case 'end': this.end(member); break;
+      case 'emote': this.emote(member, msg); break;
+      default: break;
+    }
   }
 
   hello(member, msg) {
-    if (member.greeted) return;
+    if (member.party) return;
     if (msg.ver !== PROTOCOL_VERSION) {
       this.refuse(member.link, ERROR_VERSION);
       return;
     }
-    const party = member.party;
+    let party;
+    if (member.code === null) {
+      party = { code: this.newCode(), host: 0, state: 'lobby', settings: defaultSettings(), members: [] };
+      this.parties.set(party.code, party);
+    } else {
+      party = this.parties.get(member.code);
+      const problem = this.joinProblem(party);
+      if (problem) {
+        this.refuse(member.link, problem);
+        return;
+      }
+    }
+    member.id = this.nextId++;
     member.alias = cleanAlias(msg.alias, member.id);
-    const greeted = this.greetedMembers(party).filter((m) => m !== member);
-    const onSide1 = greeted.filter((m) => m.side === 1).length;
-    member.side = greeted.length - onSide1 > onSide1 ? 1 : 0; // the emptier side, side 0 on a tie
-    member.greeted = true;
+    const onSide1 = party.members.filter((m) => m.side === 1).length;
+    member.side = party.members.length - onSide1 > onSide1 ? 1 : 0; // the emptier side, side 0 on a tie
+    member.party = party;
+    party.members.push(member);
+    if (party.host === 0) party.host = member.id;
+    this.log(`member ${member.id} on party ${party.code}`);
     member.link.sendText(JSON.stringify({ t: 'welcome', id: member.id, code: party.code }));
     this.broadcastRoom(party);
   }
@@ -207,7 +227,7 @@ class Lobby {
   start(member) {
     const party = member.party;
     if (party.host !== member.id || party.state !== 'lobby') return;
-    const players = this.greetedMembers(party);
+    const players = party.members;
     if (players.some((m) => m.id !== party.host && !m.ready)) {
       this.notice(member, 'WAITING FOR EVERYONE TO BE READY');
       return;
@@ -240,7 +260,7 @@ class Lobby {
     const party = member.party;
     if (party.host !== member.id || party.state !== 'playing') return;
     this.backToLobby(party);
-    for (const m of this.greetedMembers(party)) m.link.sendText('{"t":"ended"}');
+    for (const m of party.members) m.link.sendText('{"t":"ended"}');
     this.broadcastRoom(party);
   }
 
@@ -259,31 +279,37 @@ class Lobby {
     for (const m of member.party.members) if (m !== member && m.inMatch) m.link.sendText(text);
   }
 
-  // Binary match messages go unchanged, in order, to the other members: the
-  // other players of the match while one runs, the rest of the lobby else.
+  // Binary match messages go unchanged, in order, to the other players of
+  // the running match: a player's own inputs, and the host's resyncs. Any
+  // other binary message is dropped, so nobody can speak for another slot.
   handleBinary(member, data) {
     const party = member.party;
-    if (!member.greeted) return;
-    if (party.state === 'playing' && !member.inMatch) return;
-    if (member.inMatch) member.lastTick = Math.max(member.lastTick, lastInputTick(data));
-    for (const m of party.members) {
-      if (m !== member && m.greeted && m.inMatch === member.inMatch) m.link.sendBinary(data);
+    if (!party || !member.inMatch) return;
+    if (data.length > 0 && data[0] === INPUT_MESSAGE) {
+      const last = lastInputTick(data);
+      if (last < 0 || data[1] !== member.slot) return;
+      member.lastTick = Math.max(member.lastTick, last);
+    } else if (data.length < RESYNC_MIN_BYTES || data[0] !== RESYNC_MESSAGE || party.host !== member.id) {
+      return;
     }
+    for (const m of party.members) if (m !== member && m.inMatch) m.link.sendBinary(data);
   }
 
-  // The member's connection is gone.
+  // The member's connection is gone. A new host comes from the match while
+  // one runs, since the host is the one who sends resyncs.
   detach(member) {
     const party = member.party;
-    const index = party.members.indexOf(member);
+    const index = party ? party.members.indexOf(member) : -1;
     if (index < 0) return;
     party.members.splice(index, 1);
+    member.party = null;
     this.log(`member ${member.id} left party ${party.code}`);
     if (party.members.length === 0) {
       this.parties.delete(party.code);
       return;
     }
-    if (party.host === member.id) party.host = (this.greetedMembers(party)[0] || party.members[0]).id;
-    if (member.greeted) this.announceLeaving(party, member);
+    if (party.host === member.id) party.host = (party.members.find((m) => m.inMatch) || party.members[0]).id;
+    this.announceLeaving(party, member);
     if (party.state === 'playing' && !party.members.some((m) => m.inMatch)) this.backToLobby(party);
     this.broadcastRoom(party);
   }
@@ -296,12 +322,8 @@ class Lobby {
     const drop = { t: 'drop', slot: member.slot, alias: member.alias };
     if (member.lastTick >= 0) drop.after = member.lastTick;
     const dropText = JSON.stringify(drop);
-    const leftText = JSON.stringify({ t: 'left', alias: member.alias });
-    for (const m of this.greetedMembers(party)) m.link.sendText(dropped && m.inMatch ? dropText : leftText);
-  }
-
-  greetedMembers(party) {
-    return party.members.filter((m) => m.greeted);
+    const leftText = JSON.stringify({ t: 'left', alias: member.alias, host: party.host });
+    for (const m of party.members) m.link.sendText(dropped && m.inMatch ? dropText : leftText);
   }
 
   broadcastRoom(party) {
@@ -311,11 +333,11 @@ class Lobby {
       host: party.host,
       state: party.state,
       settings: party.settings,
-      members: this.greetedMembers(party).map((m) => ({
+      members: party.members.map((m) => ({
         id: m.id, alias: m.alias, side: m.side, ready: m.ready, slot: m.slot,
       })),
     });
-    for (const m of this.greetedMembers(party)) m.link.sendText(room);
+    for (const m of party.members) m.link.sendText(room);
   }
 }
 

@@ -1,0 +1,264 @@
+'use strict';
+// The party server as a real service, run on 127.0.0.1: every duty the
+// game's lobby client relies on, and its defences against hostile clients.
+// Run with `npm test` here (ctest runs it too).
+
+const test = require('node:test');
+const assert = require('node:assert');
+const fs = require('fs');
+const net = require('net');
+const path = require('path');
+const { spawn } = require('child_process');
+const WebSocket = require('ws');
+
+const SERVER = path.join(__dirname, '..', 'server.js');
+const TIMEOUT_MS = 10000;
+
+// Runs the server with the options until its "listening PORT" line.
+async function startServer(t, options = []) {
+  const child = spawn(process.execPath, [SERVER, '--port', '0', ...options], { stdio: ['ignore', 'pipe', 'inherit'] });
+  t.after(() => child.kill('SIGKILL'));
+  const port = await new Promise((resolve, reject) => {
+    child.stdout.once('data', (line) => resolve(Number(/^listening (\d+)/.exec(line.toString())[1])));
+    child.once('exit', () => reject(new Error('the party server did not start (run tools/setup.sh)')));
+  });
+  return { port, url: (code) => `ws://127.0.0.1:${port}/api/party/${code || 'new'}`, pid: child.pid };
+}
+
+function peakMemoryMb(pid) {
+  return Number(/VmHWM:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))[1]) / 1024;
+}
+
+// A WebSocket whose messages wait in a queue for the test to take them.
+class Client {
+  constructor(url) {
+    this.ws = new WebSocket(url);
+    this.queue = [];
+    this.wake = () => {};
+    this.ws.on('message', (data, binary) => this.push(binary ? data : JSON.parse(data)));
+    this.ws.on('error', () => {});
+    this.closed = new Promise((resolve) => this.ws.on('close', resolve));
+    this.opened = new Promise((resolve) => this.ws.on('open', resolve));
+  }
+
+  push(message) {
+    this.queue.push(message);
+    this.wake();
+  }
+
+  // The next message that passes the filter (others are dropped); null when
+  // none comes in time.
+  async next(filter, timeoutMs = TIMEOUT_MS) {
+    const deadline = Date.now() + timeoutMs;
+    for (;;) {
+      while (this.queue.length) {
+        const m = this.queue.shift();
+        if (filter(m)) return m;
+      }
+      const left = deadline - Date.now();
+      if (left <= 0) return null;
+      await new Promise((resolve) => {
+        const timer = setTimeout(resolve, left);
+        this.wake = () => {
+          clearTimeout(timer);
+          resolve();
+        };
+      });
+    }
+  }
+
+  text(type, timeoutMs) { return this.next((m) => !Buffer.isBuffer(m) && m.t === type, timeoutMs); }
+  binary(timeoutMs) { return this.next((m) => Buffer.isBuffer(m), timeoutMs); }
+  send(message) { this.ws.send(Buffer.isBuffer(message) ? message : JSON.stringify(message)); }
+}
+
+async function enter(server, code, alias = 'P') {
+  const c = new Client(server.url(code));
+  await c.opened;
+  c.send({ t: 'hello', alias, ver: 3 });
+  const welcome = await c.text('welcome');
+  Object.assign(c, { id: welcome.id, code: welcome.code });
+  return c;
+}
+
+// A party of `count`, the first the host, everyone having seen everyone.
+async function party(server, count) {
+  const members = [await enter(server, null, 'P0')];
+  for (let i = 1; i < count; i++) members.push(await enter(server, members[0].code, `P${i}`));
+  for (const m of members) while ((await m.text('room')).members.length < count);
+  return members;
+}
+
+// Readies the guests, starts the match, and returns each member's slot.
+async function startMatch(members) {
+  for (const m of members.slice(1)) m.send({ t: 'ready', ready: true });
+  for (const m of members.slice(1)) await members[0].text('room');
+  members[0].send({ t: 'start' });
+  const starts = await Promise.all(members.map((m) => m.text('start')));
+  for (const s of starts) {
+    assert.deepStrictEqual([s.seed, s.delay, s.slots.length], [starts[0].seed, 6, 4]);
+  }
+  return members.map((m, i) => starts[i].slots.findIndex((entry) => entry && entry.id === m.id));
+}
+
+function input(slot, firstTick, count = 1) {
+  const bytes = Buffer.alloc(7 + 8 * count, 0x5a);
+  bytes.writeUInt8(1, 0);
+  bytes.writeUInt8(slot, 1);
+  bytes.writeUInt32LE(firstTick >>> 0, 2);
+  bytes.writeUInt8(count, 6);
+  return bytes;
+}
+
+function resync(size) {
+  const bytes = Buffer.alloc(size, 0xa5);
+  bytes[0] = 2;
+  return bytes;
+}
+
+async function pingPong(c) {
+  c.send({ t: 'ping' });
+  return c.text('pong');
+}
+
+test('every change reaches everyone, and a leaving host is replaced', async (t) => {
+  const server = await startServer(t);
+  const [host, guest] = await party(server, 2);
+  assert.match(host.code, /^[A-Z0-9]{5}$/);
+  guest.send({ t: 'ready', ready: true });
+  guest.send({ t: 'side', side: 0 }); // a new side takes the ready mark back
+  for (const m of [host, guest]) {
+    assert.strictEqual((await m.text('room')).members[1].ready, true);
+    const room = await m.text('room');
+    assert.deepStrictEqual([room.host, room.members[1].alias, room.members[1].side, room.members[1].ready],
+                           [host.id, 'P1', 0, false]);
+  }
+  host.ws.close();
+  assert.deepStrictEqual(await guest.text('left'), { t: 'left', alias: 'P0', host: guest.id });
+  assert.strictEqual((await guest.text('room')).host, guest.id);
+});
+
+test('the host sets the rules and the slots follow them', async (t) => {
+  const server = await startServer(t);
+  const rules = (mode, teams) => ({ t: 'settings', settings: { mode, court: 'full', gameTo: 21, difficulty: 3, teams } });
+  // Sides alternate on joining: 0, 1, 0, 1.
+  for (const [mode, count, slots] of [['2v2', 4, [0, 2, 1, 3]], ['1v1', 2, [0, 2]], ['coop', 2, [0, 1]]]) {
+    const members = await party(server, count);
+    members[1].send(rules('coop', [0, 1])); // not the host: ignored
+    members[0].send(rules(mode, [2, 3]));
+    members[0].send(rules(mode, [4, 0])); // no such team: the teams stay
+    for (const m of members) {
+      await m.text('room');
+      assert.deepStrictEqual((await m.text('room')).settings, { mode, court: 'full', gameTo: 21, difficulty: 3, teams: [2, 3] });
+    }
+    assert.deepStrictEqual(await startMatch(members), slots, mode);
+  }
+});
+
+test('match messages come only from their own slot or the host, to the other players', async (t) => {
+  const server = await startServer(t);
+  const [host, guest] = await party(server, 2);
+  guest.send(input(0, 5)); // no match yet: nobody's input
+  await pingPong(guest);
+  assert.strictEqual(await host.binary(200), null);
+  assert.deepStrictEqual(await startMatch([host, guest]), [0, 2]);
+  const late = await enter(server, host.code, 'LATE'); // in the lobby while the match runs
+  late.send(input(0, 10));
+  for (const bad of [input(0, 10), Buffer.concat([input(2, 10), Buffer.from('x')]), input(2, 0xfffffff0), resync(10),
+                     Buffer.from('\x07junk')]) {
+    guest.send(bad); // another's slot, malformed, a tick out of range, a resync from a guest, no such type
+  }
+  const fromGuest = [input(2, 10), input(2, 11, 32)];
+  const fromHost = [resync(60000), input(0, 10, 2)];
+  fromGuest.forEach((m) => guest.send(m));
+  fromHost.forEach((m) => host.send(m));
+  for (const [to, expected] of [[host, fromGuest], [guest, fromHost]]) {
+    for (const m of expected) assert.deepStrictEqual(await to.binary(), m); // unchanged and in order
+    assert.strictEqual(await to.binary(200), null);
+  }
+  assert.strictEqual(await late.binary(100), null);
+  guest.send({ t: 'end' }); // only the host ends the match
+  await pingPong(guest);
+  assert.strictEqual(await late.text('ended', 100), null);
+  host.send({ t: 'end' });
+  for (const m of [host, guest, late]) assert.ok(await m.text('ended'));
+  assert.strictEqual((await guest.text('room')).state, 'lobby');
+});
+
+test('emotes go to the others, and a player who leaves is dropped after his last input', async (t) => {
+  const server = await startServer(t);
+  const [host, guest] = await party(server, 2);
+  await startMatch([host, guest]);
+  host.send({ t: 'emote', e: 3 });
+  guest.send({ t: 'emote', e: 5 });
+  assert.deepStrictEqual(await guest.text('emote'), { t: 'emote', slot: 0, e: 3 });
+  assert.deepStrictEqual(await host.text('emote'), { t: 'emote', slot: 2, e: 5 });
+  assert.strictEqual(await host.text('emote', 200), null); // never echoed
+  guest.send(input(2, 100, 3));
+  guest.send(input(2, 90)); // older, arriving late: the last tick stays 102
+  await pingPong(guest);
+  guest.ws.close();
+  assert.deepStrictEqual(await host.text('drop'), { t: 'drop', slot: 2, alias: 'P1', after: 102 });
+});
+
+test('errors for an unknown code, a full party and an old version', async (t) => {
+  const server = await startServer(t);
+  const members = await party(server, 4);
+  for (const [code, msg] of [['ZZZZZ', 'No party with that code.'], [members[0].code, 'That party is full.'],
+                             [null, 'This version of the game cannot play on this server. Please update it.']]) {
+    const c = new Client(server.url(code));
+    if (!code) {
+      await c.opened;
+      c.send({ t: 'hello', alias: 'OLD', ver: 2 });
+    }
+    assert.deepStrictEqual(await c.text('error'), { t: 'error', msg });
+    assert.strictEqual(await c.closed, 1000);
+  }
+});
+
+test('names every JavaScript object inherits are unknown types, not a way to stop the server', async (t) => {
+  const server = await startServer(t);
+  const c = await enter(server);
+  for (const name of Object.getOwnPropertyNames(Object.prototype)) c.send({ t: name });
+  assert.ok(await pingPong(c));
+  assert.ok(await enter(server));
+});
+
+test('a client that never reads is cut and the other parties play on', async (t) => {
+  // Rates high enough for the flood below: this is about memory.
+  const server = await startServer(t, ['--max-messages-per-second', '1000000', '--max-bytes-per-second', '1000000000']);
+  const [host, idle] = await party(server, 2);
+  const other = await party(server, 2);
+  await startMatch([host, idle]);
+  await startMatch(other);
+  idle.ws.pause(); // reads nothing from here on
+  let dropped = null;
+  for (let i = 0; i < 4000 && !dropped; i++) { // 240 MB if nobody is cut
+    host.send(resync(60000));
+    if (i % 10 === 9) dropped = await host.text('drop', 1);
+  }
+  assert.ok(dropped, 'the client that does not read was not cut');
+  assert.ok(peakMemoryMb(server.pid) < 200, `the server grew to ${peakMemoryMb(server.pid)} MB`);
+  other[1].send(input(2, 1));
+  assert.deepStrictEqual(await other[0].binary(), input(2, 1));
+});
+
+test('connections without hello, over the cap or flooding are cut', async (t) => {
+  const server = await startServer(t, ['--max-connections', '3', '--hello-timeout-ms', '1000']);
+  for (let i = 0; i < 3; i++) { // refused upgrades hold no place
+    const socket = net.connect(server.port, '127.0.0.1', () => socket.write('GET /api/party/new HTTP/1.1\r\n' +
+      'Host: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n'));
+    await new Promise((resolve) => socket.resume().on('close', resolve));
+  }
+  const [a, b] = await party(server, 2);
+  const silent = new Client(server.url());
+  await silent.opened;
+  const extra = new WebSocket(server.url());
+  const refused = await new Promise((resolve) => extra.on('unexpected-response', (req, res) => resolve(res.statusCode)));
+  assert.strictEqual(refused, 503);
+  await silent.closed; // never said hello
+  assert.ok(await enter(server, a.code)); // its place is free again
+  for (let i = 0; i < 1000; i++) a.send({ t: 'ping' });
+  await a.closed;
+  assert.ok(await pingPong(b));
+});
