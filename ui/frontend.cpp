@@ -13,6 +13,9 @@ int frontendScreen = SCREEN_TITLE;
 float screenTimer = 0.0f;
 float fadeAmount = 1.0f;
 bool titleMenuOpen = false;
+int onlineRow = 0;
+int closeupView = 0;
+bool cleanTitle = false;
 
 namespace {
 

@@ -19,6 +19,12 @@ extern int frontendScreen;
 extern float screenTimer;
 extern float fadeAmount;
 extern bool titleMenuOpen;
+// The online menu's selected row: 0 ALIAS, 1 CREATE PARTY, 2 JOIN PARTY, 3 BACK.
+extern int onlineRow;
+// Set only by the screenshot scenes: closeupView moves the lineup camera in;
+// either makes the title screen show the lineup alone.
+extern int closeupView;
+extern bool cleanTitle;
 
 // Every change of screen restarts the screen timer and the fade.
 void changeScreen(int screen);

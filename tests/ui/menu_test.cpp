@@ -1,0 +1,158 @@
+// The menu widget's navigation and the fixed menu lists, without a window or
+// a sound device: the menu sounds go to a recorder.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/settings.h"
+#include "ui/menu.h"
+#include "ui/menu_lists.h"
+#include "ui/widgets.h"
+
+namespace {
+
+struct SoundCall {
+    int id;
+    float volume, pitch;
+};
+std::vector<SoundCall> sounds;
+void recordSound(int id, float volume, float pitch, float) { sounds.push_back({id, volume, pitch}); }
+
+class MenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sounds.clear();
+        device = menuSound;
+        menuSound = recordSound;
+    }
+    void TearDown() override { menuSound = device; }
+    MenuSoundFn device = nullptr;
+};
+
+MenuInput press(bool MenuInput::*key) {
+    MenuInput in;
+    in.*key = true;
+    return in;
+}
+
+Menu plainMenu(int rows) {
+    Menu m;
+    for (int i = 0; i < rows; ++i) m.items.push_back(MenuItem{"ROW", {}, nullptr, 20 + i, true});
+    return m;
+}
+
+std::vector<int> idsOf(const Menu& m) {
+    std::vector<int> ids;
+    for (const MenuItem& item : m.items) ids.push_back(item.id);
+    return ids;
+}
+
+} // namespace
+
+TEST_F(MenuTest, UpAndDownWrapAndStepOverRowsThatAreNotSelectable) {
+    Menu m = plainMenu(5);
+    EXPECT_EQ(navigateMenu(m, press(&MenuInput::up), 0), kMenuNothing);
+    EXPECT_EQ(m.selected, 4);
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(sounds[0].id, kMenuMoveSound);
+    EXPECT_FLOAT_EQ(sounds[0].volume, 0.6f);
+
+    m.items[0].selectable = m.items[1].selectable = false;
+    EXPECT_EQ(navigateMenu(m, press(&MenuInput::down), 0), kMenuNothing);
+    EXPECT_EQ(m.selected, 2);
+    navigateMenu(m, press(&MenuInput::up), 0);
+    EXPECT_EQ(m.selected, 4);
+
+    // No selectable row at all: one pass, then the selection stays put.
+    for (MenuItem& item : m.items) item.selectable = false;
+    navigateMenu(m, press(&MenuInput::down), 0);
+    EXPECT_EQ(m.selected, 4);
+    // A selection left outside the rows is clamped before anything reads it.
+    m = plainMenu(3);
+    m.selected = 7;
+    EXPECT_EQ(navigateMenu(m, press(&MenuInput::confirm), 0), 22);
+    m.selected = -4;
+    EXPECT_EQ(navigateMenu(m, press(&MenuInput::confirm), 0), 20);
+    EXPECT_EQ(navigateMenu(m, press(&MenuInput::back), 0), kMenuBack);
+    EXPECT_EQ(sounds.back().id, kMenuBackSound);
+    Menu empty;
+    EXPECT_EQ(navigateMenu(empty, press(&MenuInput::confirm), 0), kMenuNothing);
+}
+
+TEST_F(MenuTest, ChoiceRowsChangeTheirValueAndNeverReturnTheirId) {
+    int32_t value = 2;
+    Menu m;
+    m.items.push_back(MenuItem{"SPEED", {"A", "B", "C"}, &value, 50, true});
+    EXPECT_EQ(navigateMenu(m, press(&MenuInput::right), 0), kMenuChanged);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(sounds.back().id, kMenuMoveSound);
+    EXPECT_FLOAT_EQ(sounds.back().pitch, 1.1f);
+    EXPECT_FLOAT_EQ(m.flash, 1.0f);
+    EXPECT_EQ(navigateMenu(m, press(&MenuInput::left), 0.1f), kMenuChanged);
+    EXPECT_EQ(value, 2);
+    EXPECT_FLOAT_EQ(sounds.back().pitch, 0.9f);
+    EXPECT_EQ(navigateMenu(m, press(&MenuInput::confirm), 0), kMenuChanged);
+    EXPECT_EQ(value, 0);
+
+    MenuInput backAndRight = press(&MenuInput::back);
+    backAndRight.right = true;
+    EXPECT_EQ(navigateMenu(m, backAndRight, 0), kMenuBack);
+    EXPECT_EQ(value, 1);
+
+    // A negative setting still lands on a real choice.
+    value = -1;
+    EXPECT_EQ(wrapChoice(value, 3), 2);
+    navigateMenu(m, press(&MenuInput::left), 0);
+    EXPECT_EQ(value, 1);
+    value = -7;
+    navigateMenu(m, press(&MenuInput::right), 0);
+    EXPECT_EQ(value, 0);
+}
+
+TEST_F(MenuTest, FixedMenusHaveTheirRowsAndIds) {
+    buildMenus();
+    EXPECT_EQ(idsOf(mainMenu), (std::vector<int>{1, 5, 2, 3, 4}));
+    const std::vector<int> options = {111, 100, 101, 109, 110, 102, 104, 105, 106, 107, 108};
+    std::vector<int> withBack = options;
+    withBack.push_back(9);
+    EXPECT_EQ(idsOf(optionsMenu), withBack);
+    std::vector<int> pause = {1};
+    pause.insert(pause.end(), options.begin(), options.end());
+    pause.insert(pause.end(), {2, 3, 4});
+    EXPECT_EQ(idsOf(pauseMenu), pause);
+    EXPECT_EQ(idsOf(matchEndMenu), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(idsOf(onlinePauseMenu), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(onlinePauseMenu.items[2].label, "LEAVE PARTY");
+    EXPECT_EQ(optionsMenu.items[0].label, "TOOLTIPS  (H)");
+
+    // Rebuilding keeps the selection and does not pile up rows.
+    optionsMenu.selected = 3;
+    buildMenus();
+    EXPECT_EQ(optionsMenu.selected, 3);
+    EXPECT_EQ(optionsMenu.items.size(), 12u);
+
+    // Mouse sensitivity shows index + 1 and wraps from 10 to 1; volumes run 0..10.
+    const MenuItem& sens = optionsMenu.items[3];
+    EXPECT_EQ(sens.value, &mouseSensIndex);
+    EXPECT_EQ(sens.choices.front(), "1");
+    EXPECT_EQ(sens.choices.back(), "10");
+    mouseSensIndex = 9;
+    optionsMenu.selected = 3;
+    navigateMenu(optionsMenu, press(&MenuInput::right), 0);
+    EXPECT_EQ(mouseSensIndex, 0);
+    EXPECT_EQ(optionsMenu.items[8].choices.size(), 11u);
+    EXPECT_EQ(optionsMenu.items[8].value, &settings.musicVol);
+    mouseSensIndex = 4;
+}
+
+TEST(Widgets, SegmentBarRoundsHalvesUpAndSevenSegmentBlanksLeadingDigits) {
+    EXPECT_EQ(segmentBarLit(0.55f, 10), 6);
+    EXPECT_EQ(segmentBarLit(1.7f, 10), 10);
+    EXPECT_EQ(segmentBarLit(-1, 10), 0);
+    EXPECT_EQ(sevenSegmentPattern(7, 3, 0, false), 0);
+    EXPECT_EQ(sevenSegmentPattern(7, 3, 1, false), 0);
+    EXPECT_EQ(sevenSegmentPattern(7, 3, 2, false), 0x07);
+    EXPECT_EQ(sevenSegmentPattern(7, 3, 0, true), 0x3F);
+    EXPECT_EQ(sevenSegmentPattern(0, 2, 1, false), 0x3F) << "the last digit always shows";
+    EXPECT_EQ(sevenSegmentPattern(305, 3, 1, false), 0x3F) << "a zero inside the number shows";
+}
