@@ -92,6 +92,20 @@ bool confirmPressed() {
 
 } // namespace
 
+void playMatchEvents(MatchState& s) {
+    for (const MatchEvent& e : s.events) {
+        switch (e.kind) {
+        case EVENT_SOUND: playSfx(e.id, e.volume, e.pitch, e.pan); break;
+        case EVENT_MUSIC: playMusicTrack(e.id); break;
+        case EVENT_CROWD: setCrowdLevel(e.volume); break;
+        default: break;
+        }
+    }
+    s.events.clear();
+}
+
+CameraOptions cameraOptions() { return {settings.mouseSens, (uint8_t)(settings.invertY != 0)}; }
+
 bool pauseMayOpen(float timer, int phase) { return !pauseOpen && phase != PHASE_OVER && timer > kPauseGuardSeconds; }
 
 void runMatchFrame(float dt) {
@@ -108,7 +122,9 @@ void runMatchFrame(float dt) {
         RawInput input;
         if (scriptedMode) scriptedInput(input, s.clock, scripted);
         else input = readInput();
-        updateMatch(s, dt, toPlayerInput(input));
+        s.frontEndClock = animClock;
+        updateMatch(s, dt, toPlayerInput(input), cameraOptions());
+        playMatchEvents(s);
     }
 
     drawMatchWorld(s);

@@ -2,12 +2,19 @@
 // input, the match step, the 3D world, post-processing, the overlays and the
 // present. Also the black fade and the loading screen the front end uses.
 #pragma once
+#include "sim/camera.h"
+#include "sim/match_state.h"
 
 extern bool pauseOpen;
 extern bool controlsOpen;
 extern bool onlineMatchActive;
 
 void runMatchFrame(float dt);
+// Plays the match's sounds and music cues in the order they happened and
+// empties the list (the frame does this after every step).
+void playMatchEvents(MatchState& state);
+// The user's look options for the mouse look.
+CameraOptions cameraOptions();
 void drawFade();
 void drawLoadingScreen(const char* message);
 

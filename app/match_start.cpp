@@ -54,6 +54,17 @@ int matchTargetScore() {
     return 21;
 }
 
+MatchSettings currentMatchSettings() {
+    MatchSettings m;
+    m.difficulty = settings.difficulty;
+    m.oneOnOne = settings.oneOnOne != 0;
+    m.fullCourt = settings.fullCourt != 0;
+    m.sprintToggle = settings.sprintToggle != 0;
+    m.cameraMotion = settings.cameraMotion;
+    m.playByPlayLog = playByPlayLog;
+    return m;
+}
+
 void startMatch() {
     if (squadTeam != appliedHomeTeam) applyHomeTeam(squadTeam);
     const CharacterModel* models[4] = {&characterModels[2 * squadTeam], &characterModels[2 * squadTeam + 1],
@@ -61,8 +72,10 @@ void startMatch() {
                                        &characterModels[2 * squadOpponent + 1]};
     const int local = demoMode ? -1 : squadPlayer;
     matchState = MatchState{};
-    initMatchState(matchState, squadTeam, squadOpponent, local, models, &arena, matchTargetScore(), kOfflineSeed);
+    initMatchState(matchState, squadTeam, squadOpponent, local, models, &arena, matchTargetScore(), kOfflineSeed,
+                   currentMatchSettings());
     matchState.autopilot = autopilot;
+    playMatchEvents(matchState); // the opening whistle and crowd
     pauseOpen = controlsOpen = false;
     playMusicTrack(kMatchMusic);
     changeScreen(SCREEN_IN_GAME);

@@ -28,4 +28,6 @@ void applyHomeTeam(int team);
 
 // Target score: the "--target" override when >= 1, else 11, 15 or 21 from the setting.
 int matchTargetScore();
+// What a match takes from the settings and the run flags right now.
+MatchSettings currentMatchSettings();
 void startMatch();

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/anim_clock.h"
+#include "app/match_frame.h"
 #include "app/match_start.h"
 #include "app/run_flags.h"
 #include "app/scripted_input.h"
@@ -42,7 +44,9 @@ float runSimulation(float simSeconds, bool humanTest) {
         RawInput raw;
         if (humanTest) scriptedInput(raw, t, scripted);
         const int gradeBefore = s.releaseAge < 0.01f ? s.releaseGrade : -1;
-        updateMatch(s, kFrameSeconds, toPlayerInput(raw));
+        s.frontEndClock = animClock;
+        updateMatch(s, kFrameSeconds, toPlayerInput(raw), cameraOptions());
+        playMatchEvents(s);
         if (s.releaseAge < 0.02f && s.releaseGrade == 1 && gradeBefore != 1) ++perfect;
         t += kFrameSeconds;
     } while (t < simSeconds);

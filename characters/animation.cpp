@@ -8,9 +8,9 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "app/anim_clock.h"
 #include "characters/action_poses.h"
 #include "characters/pose_generators.h"
+#include "sim/court_geometry.h"
 #include "sim/match_state.h"
 #include "sim/sim_math.h"
 
@@ -20,7 +20,6 @@ constexpr float kTwoPi = 2.0f * PI;
 constexpr float kHeadTurnLimit = 0.9f;
 constexpr float kLocalHeadPitchMin = -0.55f, kLocalHeadPitchMax = 0.6f;
 constexpr float kGroundedHeight = 0.01f;
-constexpr float kBallRadius = 0.121f;
 constexpr float kTeleportSpeed = 30.0f;
 constexpr float kStillSpin = 0.001f;
 constexpr float kDribbleSpin = 9.0f;
@@ -84,7 +83,7 @@ Vector3 heldBallPoint(const MatchState& s, const Player& h, BallState& ball) {
         return Vector3Add(Vector3Add(b, Vector3Scale(forward, 0.05f)), {0, 0.151f, 0});
     case ACT_FINISH:
         if (!hasTakenOff(h)) return Vector3Add(mid, Vector3Scale(forward, 0.08f));
-        return Vector3Add(b, {0, 0.121f, 0});
+        return Vector3Add(b, {0, kBallRadius, 0});
     case ACT_DUNK:
         if (h.dunkVariant == 1 || h.dunkVariant == 2) return Vector3Add(b, {0, 0.1f, 0});
         return Vector3Add(mid, {0, 0.06f, 0});
@@ -123,7 +122,7 @@ void placeHeldBall(MatchState& s, float dt) {
 } // namespace
 
 void animatePlayers(MatchState& s, float dt) {
-    animationClock = s.online ? s.clock : animClock;
+    animationClock = s.online ? s.clock : s.frontEndClock;
     for (Player& p : s.players)
         if (p.present) animatePlayer(s, p, dt);
     placeHeldBall(s, dt);

@@ -1,33 +1,13 @@
-// The look of a character (Appearance) and the generated character
-// (CharacterModel): CPU meshes built on worker threads, GPU objects made on
-// the main thread at upload. Eight models exist, one per roster player.
+// The generated character (CharacterModel): CPU meshes built on worker
+// threads, GPU objects made on the main thread at upload. Eight models
+// exist, one per roster player; Appearance describes the look of each.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 #include <raylib.h>
 
-struct Appearance {
-    Color skinColor = {0, 0, 0, 0};
-    Color hairColor = {0, 0, 0, 0};
-    Color jerseyColor = {0, 0, 0, 0};
-    Color trimColor = {0, 0, 0, 0};
-    Color jerseyTextColor = {0, 0, 0, 0};
-    Color shortsColor = {0, 0, 0, 0};
-    Color shoeColor = {0, 0, 0, 0};
-    Color soleColor = {0, 0, 0, 0};
-    Color sockColor = {0, 0, 0, 0};
-    int32_t hairStyle = 1;
-    uint8_t headPaintFlag = 0;
-    uint8_t headband = 0;
-    uint8_t sleeve = 0;
-    uint8_t wristbands = 1;
-    float height = 2.0f;
-    float build = 1.0f;
-    int32_t number = 0;
-    std::string frontText;
-    std::string backText;
-};
+#include "characters/appearance.h"
 
 // CPU mesh of one character part (bind pose, model space).
 struct MeshData {

@@ -240,8 +240,8 @@ float emotePose(int emote, float t, float h, Pose& out, float& lift, float& yawO
     lift = 0.0f;
     yawOffset = 0.0f;
     out = Pose{};
+    poseIdle(out, h); // also the pose of an emote number that names none
     if (emote < 0 || emote >= kEmoteCount) return 0.0f;
-    poseIdle(out, h);
     if (!(t >= 0.0f && t <= kEmoteSeconds)) return 0.0f;
     const float weight = smoothstep01(std::fmin(t / kFadeInSeconds, 1.0f)) *
                          smoothstep01(std::fmin((kEmoteSeconds - t) / kFadeOutSeconds, 1.0f));

@@ -3,18 +3,17 @@
 
 #include <algorithm>
 #include <cmath>
-
 #include <raymath.h>
 
 #include "render/image_paint.h"
 #include "render/parametric_meshes.h"
 #include "render/renderer.h"
+#include "sim/court_geometry.h"
 
 SharedMeshes sharedMeshes;
 
 namespace {
 
-constexpr float kRimRadius = 0.2286f;
 constexpr float kRimTube = 0.011f;
 constexpr float kBlobLift = 0.004f; // just above the floor, below everything standing on it
 constexpr Color kBlobColor = {0, 0, 0, 255};

@@ -32,6 +32,9 @@ float pose(const Pose& p, int field, int side = 0) { return p.v[field + side]; }
 
 } // namespace
 
+float modelHeight(const CharacterModel* model) { return model ? model->height : kDefaultHeight; }
+float modelBuild(const CharacterModel* model) { return model ? model->build : kDefaultBuild; }
+
 void lerpPose(Pose& out, const Pose& a, const Pose& b, float t) {
     for (int i = 0; i < POSE_FIELD_COUNT; ++i) out.v[i] = a.v[i] + (b.v[i] - a.v[i]) * t;
 }
@@ -70,8 +73,8 @@ Pose bindPose() {
 
 void poseSkeleton(Skeleton& out, const CharacterModel* model, const Pose& p, Vector3 root, float yaw,
                   bool ground) {
-    const float h = model ? model->height : kDefaultHeight;
-    const float b = model ? model->build : kDefaultBuild;
+    const float h = modelHeight(model);
+    const float b = modelBuild(model);
     Matrix* j = out.joints;
 
     Matrix pelvis = MatrixMultiply(MatrixRotateY(0.3f * pose(p, POSE_TRUNK_TWIST)),
@@ -135,7 +138,7 @@ Vector3 headPosition(const Skeleton& s) { return Vector3Transform({0, 0.22f, 0},
 Vector3 chestPoint(const Skeleton& s) { return Vector3Transform({0, 0.18f, 0.12f}, s.joints[JOINT_SPINE]); }
 
 Matrix headMatrix(const Skeleton& s, const CharacterModel* model) {
-    const float h = model ? model->height : kDefaultHeight;
+    const float h = modelHeight(model);
     Matrix m = s.joints[JOINT_HEAD];
     const Vector3 shift = Vector3Add(Vector3Scale(axisY(m), 0.052f * h), Vector3Scale(axisZ(m), 0.008f * h));
     m.m12 += shift.x;

@@ -59,7 +59,10 @@ void lerpPose(Pose& out, const Pose& a, const Pose& b, float t);
 void solveLegIk(float h, float down, float forward, float& hipAngle, float& kneeAngle);
 void solveLegs(Pose& pose, float h, float drop, float spread, float stagger);
 Pose bindPose();
-// height and build come from the model; a null model poses a 2.0 m average build.
+// A character's height (m) and build factor; a null model is a 2.0 m average build.
+float modelHeight(const CharacterModel* model);
+float modelBuild(const CharacterModel* model);
+// height and build come from the model (modelHeight, modelBuild).
 void poseSkeleton(Skeleton& out, const CharacterModel* model, const Pose& pose, Vector3 root,
                   float yaw, bool ground);
 Vector3 handPosition(const Skeleton& skeleton, int side);

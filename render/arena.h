@@ -1,7 +1,7 @@
 // The arena around the court: floor, stands and crowd, boards, banners, both
 // hoops with their simulated nets, and the court transform. One global
-// instance, rebuilt in the home side's colours. The match code reads the nets,
-// the court matrix and the full-court flag.
+// instance, rebuilt in the home side's colours. The nets, the court matrix and
+// the full-court flag are the match's (MatchArena): it moves them, this draws them.
 //
 // Geometry is in metres in the court frame: y up, the near rim's centre 3.05 m
 // above the origin, the court along +z, the far hoop at z = 25.46. Everything
@@ -13,11 +13,12 @@
 
 #include "render/hoop_net.h"
 #include "render/renderer.h"
+#include "sim/court_geometry.h"
+#include "sim/match_arena.h"
 
-constexpr float kFarHoopZ = 25.46f;
 constexpr int kBannerCount = 4;
 
-struct Arena {
+struct Arena : MatchArena {
     Texture2D courtTexture = {};
     Texture2D adTexture = {};
     Texture2D bannerTextures[kBannerCount] = {};
@@ -33,10 +34,6 @@ struct Arena {
     Color hoopColor = {0, 0, 0, 0};
     Color secondColor = {0, 0, 0, 0};
     bool built = false;
-    HoopNet nearNet;
-    HoopNet farNet;
-    bool fullCourt = false;
-    Matrix courtMatrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };
 
 extern Arena arena;
@@ -46,9 +43,6 @@ inline Color scaleRgb(Color c, float k) {
     return {(unsigned char)(c.r * k), (unsigned char)(c.g * k), (unsigned char)(c.b * k), c.a};
 }
 
-// (x, y, z) -> (-x, y, 25.46 - z): the far end of a full court.
-Matrix mirrorEndMatrix();
-Vector3 mirrorToFarEnd(Vector3 p);
 // Where the rim torus is drawn: it hinges about the horizontal line through
 // its back edge at rim height, tilted by the net's rim angle (front down).
 Matrix rimTiltMatrix(const HoopNet& net);

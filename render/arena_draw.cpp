@@ -33,8 +33,6 @@ constexpr float kSideScroll = -0.05f;
 constexpr int kTrusses = 5;
 constexpr int kLampsPerTruss = 8;
 constexpr float kHoopShade = 0.45f;
-constexpr float kBallRadius = 0.121f;
-constexpr float kMidcourtZ = 12.73f;
 constexpr float kStandDepth = 15.48f;
 
 Matrix farEndTransform(const Arena& a) { return MatrixMultiply(mirrorEndMatrix(), a.courtMatrix); }

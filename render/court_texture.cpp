@@ -12,6 +12,7 @@
 #include "render/image_paint.h"
 #include "render/procedural_textures.h"
 #include "render/texture_noise.h"
+#include "sim/court_geometry.h"
 
 namespace {
 
@@ -19,8 +20,6 @@ namespace {
 constexpr float kSidelineX = 7.62f;
 constexpr float kNearBaselineZ = -1.6f;
 constexpr float kFarBaselineZ = 27.06f;
-constexpr float kMidcourtZ = 12.73f;
-constexpr float kFarHoopZ = 25.46f;
 constexpr float kLineHalf = 0.055f;     // 0.11 m lines
 constexpr float kThinLineHalf = 0.044f; // midcourt line, centre circles, restricted arc
 constexpr float kLineReachX = kSidelineX + kLineHalf;

@@ -36,11 +36,18 @@ constexpr float kContainedScore = 0.42f;
 
 // ---- the players' character models ----
 
-// The match holds its models read-only for the rules; skinning rewrites only
-// a model's vertex buffers, which belong to the drawing.
-CharacterModel& drawnModel(const Player& p) { return const_cast<CharacterModel&>(*p.model); }
+// The match points at its models read-only; skinning rewrites a model's
+// vertex buffers, so the drawing takes the roster's own model (null for a
+// model that is not one of the roster's).
+CharacterModel* drawnModel(const Player& p) {
+    for (CharacterModel& m : characterModels)
+        if (&m == p.model) return &m;
+    return nullptr;
+}
 
-void skinPlayerModel(const Player& p) { skinCharacterModel(drawnModel(p), p.skeleton); }
+void skinPlayerModel(const Player& p) {
+    if (CharacterModel* m = drawnModel(p)) skinCharacterModel(*m, p.skeleton);
+}
 
 // An online party may field the same team on both sides, so two players can
 // share one model; its vertex buffers then hold whichever pose was skinned
@@ -158,7 +165,9 @@ GuideRings matchGuideRings(const MatchState& s, float time) {
 
 void drawMatchWorld(const MatchState& s) {
     Renderer& r = renderer;
-    const Arena& a = s.arena ? *s.arena : arena;
+    // The built arena; a match played in it points at it, so its nets and
+    // court transform are the ones the match moved.
+    const Arena& a = arena;
 
     const SceneLighting lighting = matchLighting(s.flipped);
     setLights(r, lighting);

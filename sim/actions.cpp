@@ -8,10 +8,9 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "app/settings.h"
-#include "audio/audio.h"
 #include "sim/contact.h"
 #include "sim/court.h"
+#include "sim/input_sampling.h"
 #include "sim/movement.h"
 #include "sim/scoring.h"
 #include "sim/shot_start.h"
@@ -58,9 +57,6 @@ constexpr int kAnklesSound = 15;
 constexpr Color kAnklesColor = {255, 220, 90, 255};
 
 // Human input.
-constexpr float kStickIdle = 0.1f;
-constexpr float kSprintLatchIdle = 0.5f;
-constexpr float kSprintLatchEnergy = 0.02f;
 constexpr float kLobRange = 4.2f;
 
 void updateStumble(Player& p, float dt, float decay, float seconds) {
@@ -136,7 +132,7 @@ void stepDribbleSound(MatchState& s, Player& p, float dt) {
     if (before < 0.5f && after >= 0.5f) {
         const float r1 = matchRandomFloat(s);
         const float r2 = matchRandomFloat(s);
-        playSfx(kBounceSound, 0.35f + 0.1f * r2, 0.95f + 0.13f * r1, 0.5f);
+        postSound(s, kBounceSound, 0.35f + 0.1f * r2, 0.95f + 0.13f * r1, 0.5f);
     }
 }
 
@@ -155,9 +151,11 @@ float ankleBreakChance(const MatchState& s, const Player& mover, const Player& d
     if (speed > 2.3f && flatDot(flatUnit(d.vel), mover.jukeDir) < -0.3f) chance += 0.2f;
     if (mover.moveKind == 1) chance += 0.05f;
     else if (mover.moveKind == 2) chance -= 0.06f;
-    if (d.action == ACT_STEAL || d.offBalance > 0) chance += 0.22f;
-    else if (d.stance) chance -= 0.07f;
-    if (!teamHasHuman(s, d.team)) chance *= kAnkleBreakTable[difficultySetting()];
+    // Two separate terms: a defender reaching in his stance gets both.
+    const bool offBalance = d.offBalance > 0;
+    if (d.action == ACT_STEAL || offBalance) chance += 0.22f;
+    if (d.stance && !offBalance) chance -= 0.07f;
+    if (!teamHasHuman(s, d.team)) chance *= kAnkleBreakTable[difficultySetting(s)];
     if (isHuman(s, d.index)) chance *= 0.6f;
     return chance;
 }
@@ -181,18 +179,10 @@ void testAnkles(MatchState& s, Player& mover) {
         setAction(d, ACT_STUMBLE);
         d.vel = Vector3Scale(mover.jukeDir, -1.5f);
         postCallout(s, "ANKLES BROKEN!", kAnklesColor, 66, 1.6f);
-        playSfx(kAnklesSound, 0.9f, 1.0f, 0.5f);
+        postSound(s, kAnklesSound, 0.9f, 1.0f, 0.5f);
         s.excitement = std::fmin(s.excitement + 0.45f, 1.0f);
         joltBrokenAnkles(s, mover, d);
     }
-}
-
-// Wanted movement from the stick, turned into the world by the camera.
-Vector3 stickToWorld(const MatchState& s, float moveX, float moveY) {
-    Vector3 f;
-    if (s.chaseBlend > 0.5f) f = flatUnit(Vector3Subtract(s.camera.target, s.camera.position));
-    else f = forwardOf(s.eyeYaw);
-    return {moveY * f.x - moveX * f.z, 0, moveY * f.z + moveX * f.x};
 }
 
 Vector3 limitToUnit(Vector3 v) {
@@ -200,18 +190,9 @@ Vector3 limitToUnit(Vector3 v) {
     return len > 1.0f ? Vector3Scale(v, 1.0f / len) : v;
 }
 
-void applySprintToggle(Player& p, const PlayerInput& in, float dt) {
-    if (in.sprintPressed) p.sprintLatched = !p.sprintLatched;
-    const float stick = std::sqrt(in.moveX * in.moveX + in.moveY * in.moveY);
-    p.idleStickTime = stick < kStickIdle ? p.idleStickTime + dt : 0.0f;
-    if (p.idleStickTime > kSprintLatchIdle || p.energy <= kSprintLatchEnergy) {
-        p.sprintLatched = 0;
-        p.sprintWanted = 0;
-    } else {
-        p.sprintWanted = p.sprintLatched;
-    }
-}
-
+// A sampled input carries the stick in the court frame and the sprint
+// toggle applied; an unsampled one (offline play) is turned here by the same
+// helpers, with the toggle's latch kept in the player.
 void applyWantedMovement(MatchState& s, Player& p, const PlayerInput& in, float dt) {
     if (in.valid) {
         p.moveWish = limitToUnit({in.worldMoveX, 0, in.worldMoveZ});
@@ -219,9 +200,10 @@ void applyWantedMovement(MatchState& s, Player& p, const PlayerInput& in, float 
         p.sprintWanted = in.sprintDown;
         return;
     }
-    p.moveWish = limitToUnit(stickToWorld(s, in.moveX, in.moveY));
-    if (settings.sprintToggle) applySprintToggle(p, in, dt);
-    else p.sprintWanted = in.sprintDown;
+    p.moveWish = limitToUnit(stickToCourt(s, in.moveX, in.moveY));
+    if (!s.sprintToggle) p.sprintWanted = in.sprintDown;
+    else p.sprintWanted = stepSprintLatch(p.sprintLatched, p.idleStickTime, in.sprintPressed, flatLength(p.moveWish),
+                                          p.energy, dt, false);
 }
 
 bool defending(const MatchState& s, const Player& p) {

@@ -204,7 +204,7 @@ void aiBallHandler(MatchState& s, Player& p) {
     }
 
     p.aiTimer = kDecisionBase + kDecisionSpread * matchRandomFloat(s);
-    if (isCpuPlayer(s, p) && difficultySetting() > 1) p.aiTimer *= kFastDecision;
+    if (isCpuPlayer(s, p) && difficultySetting(s) > 1) p.aiTimer *= kFastDecision;
     float q = 0;
     const float v = shotValue(s, p, &q);
     const float r = axisDistance(p.pos);
@@ -240,12 +240,15 @@ void aiBallHandler(MatchState& s, Player& p) {
         return;
     }
 
+    // An open lane to the rim: just after the catch he looks past the pass;
+    // later one draw decides whether he drives, and either way the decision
+    // ends there.
     bool mayPass = true;
     if (r < kDriveFrom && isPassLaneOpen(s, p.pos, kHoopAxis, p.team, kDriveLaneWide)) {
         if (held <= kDriveHeld) {
             mayPass = false;
-        } else if (matchRandomFloat(s) < kDriveChance) {
-            p.driving = 1;
+        } else {
+            if (matchRandomFloat(s) < kDriveChance) p.driving = 1;
             return;
         }
     }

@@ -9,8 +9,7 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "audio/audio.h"
-#include "render/hoop_net.h"
+#include "sim/hoop_net.h"
 #include "sim/contact.h"
 #include "sim/court.h"
 #include "sim/match_driver.h"
@@ -104,7 +103,7 @@ void bounceOffRim(MatchState& s) {
     if (shotInFlight(b)) b.rimTouched = 1;
     if (b.ballContactCooldown > 0 || vn >= -0.4f) return;
     const float pitch = 0.95f + 0.11f * matchRandomFloat(s);
-    playSfx(kRimSound, clampf(0.25f * -vn, 0.15f, 1.0f), pitch, 0.5f);
+    postSound(s, kRimSound, clampf(0.25f * -vn, 0.15f, 1.0f), pitch, 0.5f);
     b.ballContactCooldown = kRimCooldown;
     if (HoopNet* net = attackedNet(s)) net->rimVel += -vn * 0.3f;
 }
@@ -125,7 +124,7 @@ void bounceOffBoard(MatchState& s) {
         v.y *= 0.9f;
         if (shotInFlight(b)) b.rimTouched = 1;
         if (b.ballContactCooldown <= 0) {
-            playSfx(kBoardSound, clampf(0.3f * v.z, 0.2f, 1.0f), 1.0f, 0.5f);
+            postSound(s, kBoardSound, clampf(0.3f * v.z, 0.2f, 1.0f), 1.0f, 0.5f);
             b.ballContactCooldown = kRimCooldown;
         }
     } else if (onBoard && p.z <= kBoardBackZ && p.z > kBoardBackRest && v.z > 0) {
@@ -178,7 +177,7 @@ void touchFloor(MatchState& s, float dt) {
         b.spin = {b.vel.z / kBallRadius, 0, -b.vel.x / kBallRadius};
         if (s.ballContactCooldown2 <= 0) {
             const float pitch = 0.95f + 0.1f * matchRandomFloat(s);
-            playSfx(kBounceSound, std::fmin(0.18f * falling, 0.9f), pitch, 0.5f);
+            postSound(s, kBounceSound, std::fmin(0.18f * falling, 0.9f), pitch, 0.5f);
             s.ballContactCooldown2 = kFloorCooldown;
         }
     }
@@ -190,7 +189,7 @@ void touchFloor(MatchState& s, float dt) {
         b.phase = BALL_LOOSE;
         if (!b.rimTouched && s.phase == PHASE_LIVE && b.flightTime > kAirBallAfter) {
             postCallout(s, "AIRBALL!", kAirBallColor, 54, 1.6f);
-            playSfx(kCrowdSound, 0.5f, 1.2f, 0.5f);
+            postSound(s, kCrowdSound, 0.5f, 1.2f, 0.5f);
         }
     } else if (b.phase == BALL_PASS) {
         b.phase = BALL_LOOSE;
@@ -241,8 +240,8 @@ void blockShot(MatchState& s, Player& blocker) {
     blocker.blocks += 1;
     const bool own = s.localIndex >= 0 && s.players[s.localIndex].team == blocker.team;
     postCallout(s, own ? "REJECTED!" : "BLOCKED!", own ? kOwnBlockColor : kOtherBlockColor, 80, 1.6f);
-    playSfx(kBoardSound, 0.8f, 1.3f, 0.5f);
-    playSfx(kCrowdSound, 0.8f, 1.0f, 0.5f);
+    postSound(s, kBoardSound, 0.8f, 1.3f, 0.5f);
+    postSound(s, kCrowdSound, 0.8f, 1.0f, 0.5f);
     s.excitement = std::fmin(s.excitement + 0.5f, 1.0f);
     s.cam.pendingTrauma = 0.25f;
     if (blocker.index == localOrFirst(s)) s.cam.pitch.velocity += 1.0f;
@@ -258,7 +257,7 @@ void tryBlocks(MatchState& s) {
         const float reach = human ? kHumanBlockReach : p.blockJump ? kCpuBlockJumpReach : kCpuBlockReach;
         if (Vector3Distance(higherHand(p), b.pos) > reach) continue;
         b.blockTried |= 1u << p.index;
-        float factor = human ? 1.6f : teamHasHuman(s, p.team) ? 1.15f : kBlockTable[difficultySetting()];
+        float factor = human ? 1.6f : teamHasHuman(s, p.team) ? 1.15f : kBlockTable[difficultySetting(s)];
         const float chance = std::fmin((0.3f + 0.5f * p.ratings[RATING_BLOCK]) * factor, kBlockCap);
         if (chance > matchRandomFloat(s)) {
             blockShot(s, p);
@@ -272,7 +271,7 @@ float interceptChance(const MatchState& s, const Player& p) {
     if (isHuman(s, p.index)) chance = p.action == ACT_STEAL ? 0.75f : (p.stance || p.helpSide) ? 0.45f : 0.35f;
     else {
         chance = 0.1f + 0.38f * p.ratings[RATING_STEAL];
-        if (!teamHasHuman(s, p.team)) chance *= 0.6f + 0.25f * difficultySetting();
+        if (!teamHasHuman(s, p.team)) chance *= 0.6f + 0.25f * difficultySetting(s);
     }
     if (s.ball.lob) chance *= 0.6f;
     return chance;

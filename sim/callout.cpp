@@ -4,13 +4,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/run_flags.h"
 #include "sim/match_state.h"
 
 constexpr float kWorldCalloutDuration = 1.3f;
 
 void postCallout(MatchState& s, const char* text, Color color, float size, float duration) {
-    if (playByPlayLog) std::printf("[%6.1f] %d-%d  %s\n", s.clock, s.scores[0], s.scores[1], text);
+    if (s.playByPlayLog) std::printf("[%6.1f] %d-%d  %s\n", s.clock, s.scores[0], s.scores[1], text);
     Callout c;
     c.text = text;
     c.color = color;
@@ -20,7 +19,7 @@ void postCallout(MatchState& s, const char* text, Color color, float size, float
 }
 
 void postWorldCallout(MatchState& s, const char* text, Color color, Vector3 point, float size) {
-    if (playByPlayLog) std::printf("[%6.1f]        (%s)\n", s.clock, text);
+    if (s.playByPlayLog) std::printf("[%6.1f]        (%s)\n", s.clock, text);
     Callout c;
     c.text = text;
     c.color = color;

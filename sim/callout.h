@@ -1,7 +1,7 @@
 // Callouts: short texts the HUD shows for a moment, as a screen banner or
 // floating at a court point. The simulation appends them to the match's list;
-// the per-frame presentation ages and removes them. With the play-by-play flag
-// every callout is also printed as one line.
+// the per-frame presentation ages and removes them. With the match's
+// play-by-play flag ("--log") every callout is also printed as one line.
 #pragma once
 #include <string>
 #include <raylib.h>

@@ -10,9 +10,8 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "app/anim_clock.h"
-#include "app/settings.h"
 #include "characters/sine_noise.h"
+#include "sim/court.h"
 #include "sim/sim_math.h"
 
 namespace {
@@ -72,12 +71,9 @@ bool hasLocal(const MatchState& s) { return s.localIndex >= 0 && s.localIndex < 
 const Player& viewPlayer(const MatchState& s) { return s.players[hasLocal(s) ? s.localIndex : 0]; }
 Player& viewPlayer(MatchState& s) { return s.players[hasLocal(s) ? s.localIndex : 0]; }
 
-float heightOf(const Player& p) { return p.model ? p.model->height : 2.0f; }
-float buildOf(const Player& p) { return p.model ? p.model->build : 1.0f; }
-
-float motionLevel() {
-    if (settings.cameraMotion <= 0) return 0.0f;
-    return settings.cameraMotion == 1 ? 0.45f : 1.0f;
+float motionLevel(const MatchState& s) {
+    if (s.cameraMotion <= 0) return 0.0f;
+    return s.cameraMotion == 1 ? 0.45f : 1.0f;
 }
 
 bool isLocomotion(int action) {
@@ -214,7 +210,7 @@ Vector3 jointAt(const Skeleton& s, int joint) {
 // leg, and the hands.
 Vector3 bodyPush(const Player& p, Vector3 eye) {
     const Skeleton& s = p.skeleton;
-    Vector3 push = capsulePush(eye, jointAt(s, JOINT_PELVIS), jointAt(s, JOINT_NECK), 0.24f * buildOf(p));
+    Vector3 push = capsulePush(eye, jointAt(s, JOINT_PELVIS), jointAt(s, JOINT_NECK), 0.24f * playerBuild(p));
     push = Vector3Add(push, capsulePush(eye, jointAt(s, JOINT_HEAD), headPosition(s), 0.16f));
     for (int side = 0; side < 2; ++side) {
         const int arm = armJoint(side), leg = thighJoint(side);
@@ -252,7 +248,7 @@ float fovTarget(const Player& L) {
 Camera3D firstPersonCamera(MatchState& s, bool forceReset, float dt) {
     CameraMotion& c = s.cam;
     const Player& L = viewPlayer(s);
-    const float m = motionLevel();
+    const float m = motionLevel(s);
     const Vector3 eye = cameraFocusPoint(s);
     s.eyePoint = eye;
     if (!c.initialised || forceReset) resetMotion(c, L, eye);
@@ -267,7 +263,7 @@ Camera3D firstPersonCamera(MatchState& s, bool forceReset, float dt) {
     stepClamped(c.yaw, kYawSpring, dt);
     stepClamped(c.roll, kRollSpring, dt);
 
-    const float t = animClock;
+    const float t = s.frontEndClock;
     const float shake = c.trauma * c.trauma * std::max(m, 0.35f);
     const float yaw = s.eyeYaw + c.yaw.value + 0.035f * shake * sineNoise(t, 1);
     const float pitch = std::clamp(s.eyePitch + c.leanPitch + c.pitch.value + bob.pitch +
@@ -346,7 +342,7 @@ bool framingAccepted(const Player& L, const ChaseFrame& f, float fovy) {
     const Vector3 toPlayer = Vector3Subtract(L.pos, f.position);
     if (Vector3DotProduct(toPlayer, Vector3Subtract(f.target, f.position)) <= 0) return false;
     const Vector2 feet = GetWorldToScreenEx({L.pos.x, 0, L.pos.z}, cam, kFramingWidth, kFramingHeight);
-    const Vector3 headPoint = {L.pos.x, L.rootHeight + 1.05f * heightOf(L), L.pos.z};
+    const Vector3 headPoint = {L.pos.x, L.rootHeight + 1.05f * playerHeight(L), L.pos.z};
     const Vector2 head = GetWorldToScreenEx(headPoint, cam, kFramingWidth, kFramingHeight);
     return feet.x > 110 && feet.x < 1170 && feet.y < 550 && head.y > 70;
 }
@@ -400,8 +396,8 @@ bool updateChase(MatchState& s, float dt) {
     s.chaseFov += (fov - s.chaseFov) * smoothing(kChaseFovRate, dt);
 
     const float trauma = s.cam.trauma;
-    const float shake = trauma * trauma * std::max(motionLevel(), 0.35f) * 0.12f;
-    s.cam.shake = {shake * sineNoise(animClock, 3), shake * sineNoise(animClock, 9), 0};
+    const float shake = trauma * trauma * std::max(motionLevel(s), 0.35f) * 0.12f;
+    s.cam.shake = {shake * sineNoise(s.frontEndClock, 3), shake * sineNoise(s.frontEndClock, 9), 0};
     return true;
 }
 
@@ -411,6 +407,8 @@ Camera3D chaseCamera(const MatchState& s) {
 }
 
 } // namespace
+
+float cameraJolt(CameraMotion& c) { return (float)(xorshift32(c.joltRng) % 201) / 100.0f - 1.0f; }
 
 void stepCameraSpring(CameraSpring& spring, float stiffness, float damping, float dt) {
     spring.velocity += (-stiffness * spring.value - damping * spring.velocity) * dt;
@@ -422,11 +420,11 @@ bool isLocalDefending(const MatchState& s) {
            s.players[s.localIndex].team != s.offense;
 }
 
-void applyMouseLook(MatchState& s, const RawInput& input) {
+void applyMouseLook(MatchState& s, const RawInput& input, const CameraOptions& options) {
     if (!hasLocal(s) || isLocalDefending(s)) return;
-    const float perPixel = kLookBase + kLookPerSens * (float)settings.mouseSens;
+    const float perPixel = kLookBase + kLookPerSens * (float)options.mouseSens;
     s.eyeYaw = wrapAngle(s.eyeYaw - input.lookDX * perPixel);
-    const float dy = settings.invertY ? -input.lookDY : input.lookDY;
+    const float dy = options.invertY ? -input.lookDY : input.lookDY;
     s.eyePitch = std::clamp(s.eyePitch - dy * perPixel, kPitchMin, kPitchMax);
 }
 
@@ -454,7 +452,7 @@ void followCameraYaw(MatchState& s, float dt) {
 
 Vector3 cameraFocusPoint(const MatchState& s) {
     const Player& L = viewPlayer(s);
-    const float sh = std::pow(0.5f * heightOf(L), 0.35f);
+    const float sh = std::pow(0.5f * playerHeight(L), 0.35f);
     return Vector3Transform({0, 0.012f * sh, 0.085f * sh}, headMatrix(L.skeleton, L.model));
 }
 

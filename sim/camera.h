@@ -9,15 +9,18 @@
 // play that keeps the ball and the local player in frame. The opening of a
 // match flies in from a high overview.
 #pragma once
+#include <cstdint>
+
 #include "sim/match_state.h"
 
-void applyMouseLook(MatchState& state, const RawInput& input);
-// The frame's device input as the local player's per-tick input, relative to
-// the camera. frameTime advances the idle-stick clock of the sprint toggle:
-// the frame time offline, 1/60 s per sampled net tick online.
-void sampleInput(PlayerInput& out, MatchState& state, const RawInput& input, float frameTime);
-// Forgets the sprint toggle's latch and idle-stick clock (a new match).
-void resetInputSampler();
+// The player's own look options, given by the frame: mouse sensitivity 1..10
+// and inverted vertical look.
+struct CameraOptions {
+    int32_t mouseSens = 5;
+    uint8_t invertY = 0;
+};
+
+void applyMouseLook(MatchState& state, const RawInput& input, const CameraOptions& options);
 bool isLocalDefending(const MatchState& state);
 void followCameraYaw(MatchState& state, float dt);
 // The local player's eye point (player 0's when nobody plays locally).
@@ -25,6 +28,10 @@ Vector3 cameraFocusPoint(const MatchState& state);
 void updateMatchCamera(MatchState& state, float dt, bool forceReset);
 void updatePresentation(MatchState& state, float dt);
 void updatePresentationClamped(MatchState& state, float dt);
+
+// A random jolt in [-1, 1] in steps of 0.01 from the camera's own generator
+// (never the match's: the camera is presentation).
+float cameraJolt(CameraMotion& camera);
 
 // One step of a damped spring toward zero: velocity first, then value.
 void stepCameraSpring(CameraSpring& spring, float stiffness, float damping, float dt);

@@ -9,9 +9,8 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "app/program_random.h"
-#include "audio/audio.h"
 #include "sim/actions.h"
+#include "sim/camera.h"
 #include "sim/court.h"
 #include "sim/match_driver.h"
 #include "sim/sim_math.h"
@@ -128,14 +127,14 @@ bool chargeTests(const MatchState& s, const Player& driver, const Player& defend
 float chargeChance(const MatchState& s, const Player& defender) {
     if (isHuman(s, defender.index)) return kChargeHumanDefender;
     if (teamHasHuman(s, defender.team)) return kChargeHumanSide;
-    return kChargeCpuTable[difficultySetting()];
+    return kChargeCpuTable[difficultySetting(s)];
 }
 
 void callCharge(MatchState& s, Player& driver, Player& defender) {
     callDeadBall(s, defender.team, "CHARGE!");
     const bool own = localOnSide(s, defender.team);
     postCallout(s, own ? "TOOK THE CHARGE!" : "OFFENSIVE FOUL", own ? kOwnColor : kOtherColor, 56, 1.6f);
-    playSfx(kCrowdSound, 0.8f, 1.0f, 0.5f);
+    postSound(s, kCrowdSound, 0.8f, 1.0f, 0.5f);
     s.excitement = std::fmin(s.excitement + 0.4f, 1.0f);
 
     const Vector3 motion = flatUnit(driver.vel);
@@ -150,8 +149,8 @@ void callCharge(MatchState& s, Player& driver, Player& defender) {
     if (defender.index == local) {
         s.cam.pitch.velocity += 2.6f;
         // Presentation only: the camera is neither saved nor hashed, so this
-        // draw comes from the program's generator, not the match's.
-        s.cam.roll.velocity += (programRand() % 201) / 100.0f - 1.0f;
+        // draw comes from the camera's own generator, not the match's.
+        s.cam.roll.velocity += cameraJolt(s.cam);
         s.cam.trauma = std::fmin(s.cam.trauma + 0.45f, 1.0f);
     }
     if (driver.index == local) s.cam.trauma = std::fmin(s.cam.trauma + 0.4f, 1.0f);
@@ -188,7 +187,7 @@ void changePossession(MatchState& s, Player& p, int kind, bool fromShot) {
     if (kind == GAIN_INTERCEPTION) {
         const bool own = localOnSide(s, p.team);
         postCallout(s, own ? "INTERCEPTED!" : "PICKED OFF!", own ? kOwnColor : kOtherColor, 60, 1.6f);
-        playSfx(kStealSound, 0.7f, 1.0f, 0.5f);
+        postSound(s, kStealSound, 0.7f, 1.0f, 0.5f);
     }
     updateMatchups(s);
     for (Player& o : s.players) o.reactionTimer = -1;
@@ -229,8 +228,8 @@ void resolveStealReach(MatchState& s, Player& stealer) {
     Player& holder = s.players[b.holder];
     float chance = stealChance(s, stealer, holder);
     if (chance <= 0) return;
-    if (!teamHasHuman(s, stealer.team)) chance *= 0.6f + 0.2f * difficultySetting();
-    else if (isHuman(s, stealer.index)) chance *= kHumanStealTable[difficultySetting()];
+    if (!teamHasHuman(s, stealer.team)) chance *= 0.6f + 0.2f * difficultySetting(s);
+    else if (isHuman(s, stealer.index)) chance *= kHumanStealTable[difficultySetting(s)];
     if (chance > matchRandomFloat(s)) {
         stripBall(s, holder, stealer);
         if (stealer.index == cameraPlayer(s)) s.cam.yaw.velocity += stealer.stealSide ? -0.5f : 0.5f;
@@ -249,7 +248,7 @@ void stripBall(MatchState& s, Player& holder, Player& stealer) {
     const Vector3 n = flatUnit(Vector3Subtract(stealer.pos, holder.pos));
     const float side = matchRandomFloat(s) * 2.8f - 1.4f;
     b.vel = {n.x * kStripOut - n.z * side, kStripUp, n.z * kStripOut + n.x * side};
-    playSfx(kStealSound, 0.8f, 1.0f, 0.5f);
+    postSound(s, kStealSound, 0.8f, 1.0f, 0.5f);
     const bool own = localOnSide(s, stealer.team);
     postCallout(s, own ? "PICKPOCKET!" : "STRIPPED!", own ? kOwnColor : kOtherColor, 64, 1.6f);
     s.excitement = std::fmin(s.excitement + 0.3f, 1.0f);

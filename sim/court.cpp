@@ -10,14 +10,11 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "app/settings.h"
-#include "render/arena.h"
+#include "sim/court_geometry.h"
+#include "sim/match_arena.h"
 #include "sim/sim_math.h"
 
 namespace {
-
-constexpr float kDefaultHeight = 2.0f;
-constexpr float kDefaultBuild = 1.0f;
 
 // Three-point line: the corner zone, then the arc (horizontal distance).
 constexpr float kThreeCornerZ = 2.72f;
@@ -108,33 +105,20 @@ int chooseHandler(const MatchState& s, int team) {
 
 } // namespace
 
-namespace {
+float matchRandomFloat(MatchState& s) { return (float)(xorshift32(s.rng) >> 8) / 16777215.0f; }
 
-uint32_t xorshiftStep(MatchState& s) {
-    uint32_t x = s.rng;
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    s.rng = x;
-    return x;
-}
-
-} // namespace
-
-float matchRandomFloat(MatchState& s) { return (float)(xorshiftStep(s) >> 8) / 16777215.0f; }
-
-uint32_t matchRandomInt(MatchState& s) { return xorshiftStep(s) >> 1; }
+uint32_t matchRandomInt(MatchState& s) { return xorshift32(s.rng) >> 1; }
 
 bool teamHasHuman(const MatchState& s, int team) { return ((s.humanMask >> (team * 2)) & 3u) != 0; }
 
 bool isCpuPlayer(const MatchState& s, const Player& p) { return !teamHasHuman(s, p.team); }
 
-int difficultySetting() { return settings.difficulty < 0 ? 0 : settings.difficulty > 3 ? 3 : settings.difficulty; }
+int difficultySetting(const MatchState& s) { return s.difficulty < 0 ? 0 : s.difficulty > 3 ? 3 : s.difficulty; }
 
-int playerDifficulty(const MatchState& s, const Player& p) { return isCpuPlayer(s, p) ? difficultySetting() : 1; }
+int playerDifficulty(const MatchState& s, const Player& p) { return isCpuPlayer(s, p) ? difficultySetting(s) : 1; }
 
-float playerHeight(const Player& p) { return p.model ? p.model->height : kDefaultHeight; }
-float playerBuild(const Player& p) { return p.model ? p.model->build : kDefaultBuild; }
+float playerHeight(const Player& p) { return modelHeight(p.model); }
+float playerBuild(const Player& p) { return modelBuild(p.model); }
 
 bool isThreePointSpot(Vector3 p) {
     if (p.z < kThreeCornerZ) return std::fabs(p.x) > kThreeCornerX;

@@ -18,8 +18,8 @@ bool isCpuPlayer(const MatchState& state, const Player& player);
 bool teamHasHuman(const MatchState& state, int team);
 // 1 (PRO) for a team with a person on it, else the difficulty setting (0..3).
 int playerDifficulty(const MatchState& state, const Player& player);
-// The difficulty setting, kept inside 0..3 whatever the settings file said.
-int difficultySetting();
+// The match's difficulty setting, kept inside 0..3.
+int difficultySetting(const MatchState& state);
 
 // The ball is in this player's hands.
 inline bool holdsBall(const MatchState& state, const Player& player) {

@@ -1,11 +1,10 @@
 // The frame's device input turned into the local player's per-tick input:
 // the stick in the court frame of the camera, the aim yaw, and the sprint
-// toggle's latch. The latch and its idle-stick clock live here, outside
-// MatchState, as the sampler's own state.
-#include <cmath>
+// toggle's latch. The sampler's latch and idle-stick clock live here,
+// outside MatchState; the unsampled path keeps its own in the Player.
+#include "sim/input_sampling.h"
 
-#include "app/settings.h"
-#include "sim/camera.h"
+#include <cmath>
 
 namespace {
 
@@ -15,7 +14,7 @@ constexpr float kExhausted = 0.02f;
 constexpr float kChaseBasisBlend = 0.5f;
 
 struct InputSampler {
-    bool sprintLatch = false;
+    uint8_t sprintLatch = 0;
     float idleStickTime = 0;
 };
 
@@ -43,6 +42,29 @@ void viewForward(const MatchState& s, float& fx, float& fz) {
 
 } // namespace
 
+Vector3 stickToCourt(const MatchState& s, float moveX, float moveY) {
+    float fx, fz;
+    viewForward(s, fx, fz);
+    // right = (-f.z, f.x)
+    float wx = moveY * fx - moveX * fz;
+    float wz = moveY * fz + moveX * fx;
+    const float len = std::sqrt(wx * wx + wz * wz);
+    if (len > 1) {
+        wx /= len;
+        wz /= len;
+    }
+    return {wx, 0, wz};
+}
+
+uint8_t stepSprintLatch(uint8_t& latch, float& idleStickTime, bool pressed, float stick, float energy, float dt,
+                        bool drop) {
+    if (pressed) latch = !latch;
+    if (stick < kIdleStick) idleStickTime += dt;
+    else idleStickTime = 0;
+    if (idleStickTime > kIdleDropsSprint || energy <= kExhausted || drop) latch = 0;
+    return latch;
+}
+
 void resetInputSampler() { sampler = InputSampler{}; }
 
 void sampleInput(PlayerInput& out, MatchState& s, const RawInput& in, float frameTime) {
@@ -52,30 +74,18 @@ void sampleInput(PlayerInput& out, MatchState& s, const RawInput& in, float fram
     const bool local = s.localIndex >= 0 && s.localIndex < 4;
 
     if (local) {
-        float fx, fz;
-        viewForward(s, fx, fz);
-        // right = (-f.z, f.x)
-        float wx = in.moveY * fx - in.moveX * fz;
-        float wz = in.moveY * fz + in.moveX * fx;
-        const float len = std::sqrt(wx * wx + wz * wz);
-        if (len > 1) {
-            wx /= len;
-            wz /= len;
-        }
-        out.worldMoveX = wx;
-        out.worldMoveZ = wz;
+        const Vector3 w = stickToCourt(s, in.moveX, in.moveY);
+        out.worldMoveX = w.x;
+        out.worldMoveZ = w.z;
     }
     const bool live = s.phase == PHASE_LIVE;
     const bool attacking = local && s.players[s.localIndex].team == s.offense;
     out.aimWithYaw = live && (attacking || s.autopilot);
     out.yaw = s.eyeYaw;
 
-    if (settings.sprintToggle != 1) return;
-    if (in.sprintPressed) sampler.sprintLatch = !sampler.sprintLatch;
+    if (!s.sprintToggle) return;
     const float stick = std::sqrt(out.worldMoveX * out.worldMoveX + out.worldMoveZ * out.worldMoveZ);
-    if (stick < kIdleStick) sampler.idleStickTime += frameTime;
-    else sampler.idleStickTime = 0;
-    const bool exhausted = local && s.players[s.localIndex].energy <= kExhausted;
-    if (sampler.idleStickTime > kIdleDropsSprint || exhausted || !live) sampler.sprintLatch = false;
-    out.sprintDown = sampler.sprintLatch;
+    const float energy = local ? s.players[s.localIndex].energy : 1.0f;
+    out.sprintDown =
+        stepSprintLatch(sampler.sprintLatch, sampler.idleStickTime, in.sprintPressed, stick, energy, frameTime, !live);
 }

@@ -4,15 +4,15 @@
 
 #include <cmath>
 
-#include "audio/audio.h"
 #include "characters/animation.h"
-#include "render/arena.h"
 #include "sim/actions.h"
 #include "sim/ai.h"
 #include "sim/ball.h"
 #include "sim/camera.h"
 #include "sim/contact.h"
 #include "sim/court.h"
+#include "sim/court_geometry.h"
+#include "sim/match_arena.h"
 #include "sim/starters.h"
 #include "sim/sim_math.h"
 
@@ -34,6 +34,7 @@ constexpr Color kCallColor = {255, 170, 80, 255};
 constexpr Color kClearedColor = {120, 255, 160, 255};
 constexpr int kBuzzerSound = 6;
 constexpr int kWhistleSound = 7;
+constexpr int kNoMusic = 0;
 
 void stepCheckBall(MatchState& s) {
     if (s.checkPassDone || s.phaseTimer <= kCheckPassAfter) return;
@@ -64,7 +65,7 @@ void stepDeadBall(MatchState& s) {
     if (s.winner >= 0) {
         s.phase = PHASE_OVER;
         s.phaseTimer = 0;
-        playMusicTrack(0);
+        postMusic(s, kNoMusic);
     } else {
         resetPossession(s, s.nextOffense);
     }
@@ -79,7 +80,7 @@ void stepShotClock(MatchState& s, float dt) {
     // Only a held ball or a pass lets the clock expire; a shot or a loose ball
     // in the air waits for the next touch.
     if ((b.phase == BALL_HELD || b.phase == BALL_PASS) && s.shotClock <= 0) {
-        playSfx(kBuzzerSound, 0.7f, 1.0f, 0.5f);
+        postSound(s, kBuzzerSound, 0.7f, 1.0f, 0.5f);
         callDeadBall(s, 1 - s.offense, "SHOT CLOCK");
     }
 }
@@ -93,7 +94,7 @@ void stepClearRule(MatchState& s) {
 }
 
 void stepNets(MatchState& s, float dt) {
-    Arena* a = s.arena;
+    MatchArena* a = s.arena;
     if (!a) return;
     const Vector3 ball = s.ball.pos, vel = s.ball.vel;
     HoopNet& attacked = s.flipped ? a->farNet : a->nearNet;
@@ -167,9 +168,9 @@ void stepMatch(MatchState& s, float dt, const PlayerInput inputs[4]) {
     }
 }
 
-void updateMatch(MatchState& s, float frameTime, const PlayerInput& localInput) {
+void updateMatch(MatchState& s, float frameTime, const PlayerInput& localInput, const CameraOptions& camera) {
     const float dt = std::fmin(frameTime, kFrameTimeCap);
-    applyMouseLook(s, localInput);
+    applyMouseLook(s, localInput, camera);
     PlayerInput inputs[4] = {};
     float simTime = dt;
     if (s.slowMotion > 0) {
@@ -214,5 +215,5 @@ void callDeadBall(MatchState& s, int side, const char* text) {
     s.ball.phase = BALL_DEAD;
     s.ball.holder = -1;
     postCallout(s, text, kCallColor, 56, 1.6f);
-    playSfx(kWhistleSound, 0.6f, 1.0f, 0.5f);
+    postSound(s, kWhistleSound, 0.6f, 1.0f, 0.5f);
 }

@@ -5,6 +5,7 @@
 // stepMatchFrame the netcode's and test modes' (one 1/60 s frame of exactly two
 // ticks, inputs of all four players given), stepMatch one tick.
 #pragma once
+#include "sim/camera.h"
 #include "sim/match_state.h"
 
 constexpr float kTickSeconds = 1.0f / 120.0f;
@@ -13,7 +14,8 @@ constexpr float kFrameTimeCap = 0.05f;
 constexpr int kMaxTicksPerFrame = 12;
 constexpr float kSlowMotionFactor = 0.45f;
 
-void updateMatch(MatchState& state, float frameTime, const PlayerInput& localInput);
+// camera: the player's look options, for the mouse look of this frame.
+void updateMatch(MatchState& state, float frameTime, const PlayerInput& localInput, const CameraOptions& camera);
 void stepMatchFrame(MatchState& state, const PlayerInput inputs[4]);
 void stepMatch(MatchState& state, float dt, const PlayerInput inputs[4]);
 void callDeadBall(MatchState& state, int side, const char* text);

@@ -5,9 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/settings.h"
-#include "audio/audio.h"
-#include "render/arena.h"
+#include "sim/match_arena.h"
 
 MatchState matchState;
 
@@ -17,11 +15,24 @@ constexpr Color kBannerGold = {255, 230, 120, 255};
 constexpr Vector3 kParkedLeft = {-30, 0, -60};
 constexpr Vector3 kParkedRight = {30, 0, -60};
 constexpr int kWhistleSound = 7;
+constexpr float kOpeningCrowd = 0.6f;
+constexpr int kDifficultyLevels = 4;
+constexpr int kCameraMotionLevels = 3;
+
+int clampLevel(int value, int levels) { return value < 0 ? 0 : value >= levels ? levels - 1 : value; }
 
 } // namespace
 
+void applyMatchSettings(MatchState& s, const MatchSettings& settings) {
+    s.difficulty = clampLevel(settings.difficulty, kDifficultyLevels);
+    s.sprintToggle = settings.sprintToggle != 0;
+    s.cameraMotion = clampLevel(settings.cameraMotion, kCameraMotionLevels);
+    s.playByPlayLog = settings.playByPlayLog != 0;
+}
+
 void initMatchState(MatchState& s, int teamA, int teamB, int localIndex,
-                    const CharacterModel* const models[4], Arena* arena, int target, uint32_t seed) {
+                    const CharacterModel* const models[4], MatchArena* arena, int target, uint32_t seed,
+                    const MatchSettings& settings) {
     s.teams[0] = teamA;
     s.teams[1] = teamB;
     s.arena = arena;
@@ -33,6 +44,8 @@ void initMatchState(MatchState& s, int teamA, int teamB, int localIndex,
 
     s.oneOnOne = settings.oneOnOne != 0;
     s.fullCourt = settings.fullCourt != 0;
+    applyMatchSettings(s, settings);
+    s.events.clear();
 
     if (arena) {
         arena->courtMatrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -95,8 +108,8 @@ void initMatchState(MatchState& s, int teamA, int teamB, int localIndex,
     char text[32];
     std::snprintf(text, sizeof text, "FIRST TO %d", target);
     postCallout(s, text, kBannerGold, 70, 2.4f);
-    playSfx(kWhistleSound, 0.8f, 1.0f, 0.5f);
-    setCrowdLevel(0.6f);
+    postSound(s, kWhistleSound, 0.8f, 1.0f, 0.5f);
+    postCrowdLevel(s, kOpeningCrowd);
 }
 
 void emoteCameraKick(MatchState& s, int emote) {

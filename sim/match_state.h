@@ -6,18 +6,24 @@
 // it by pointer. Roster and character models outlive every match; a match
 // only points at them (the only pointers in the record are `arena`, and
 // `roster` and `model` of each player).
+//
+// The match reads no global of the program: what it takes from the settings
+// and run flags is copied in (MatchSettings), and what it wants played goes
+// out as events (sim/match_events.h).
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 #include <raylib.h>
 
-#include "characters/character_model.h"
+#include "characters/appearance.h"
 #include "characters/skeleton.h"
 #include "sim/callout.h"
+#include "sim/match_events.h"
 #include "sim/player_input.h"
 
-struct Arena;
+struct CharacterModel;
+struct MatchArena;
 
 enum MatchPhase : int32_t {
     PHASE_OPENING = 0,
@@ -174,13 +180,23 @@ struct CameraMotion {
     Vector3 pendingKick = {0, 0, 0};
     Vector3 pushOut = {0, 0, 0};
     Vector3 shake = {0, 0, 0}; // shake offset of the chase camera
+    uint32_t joltRng = 0x2545F491u; // the camera's own random jolts (xorshift32)
+};
+
+// What a match takes from the user's settings and the run flags.
+struct MatchSettings {
+    int32_t difficulty = 1;              // CPU level: 0 ROOKIE, 1 PRO, 2 ALL-STAR, 3 LEGEND
+    uint8_t oneOnOne = 0, fullCourt = 0; // fixed when the match starts
+    uint8_t sprintToggle = 1;            // the sprint button latches (0: hold to sprint)
+    int32_t cameraMotion = 2;            // first-person camera motion: 0 off, 1 subtle, 2 full
+    uint8_t playByPlayLog = 0;           // every callout is also printed ("--log")
 };
 
 struct MatchState {
     Player players[4];
     BallState ball;
     float ballContactCooldown2 = 0;
-    Arena* arena = nullptr;
+    MatchArena* arena = nullptr;
     int32_t teams[2] = {0, 1};
     int32_t scores[2] = {0, 0};
     int32_t offense = 0;
@@ -221,6 +237,17 @@ struct MatchState {
     float ballReceivedAge = 10; // seconds since the local player received the ball
     float eyeYaw = PI, eyePitch = -0.12f, eyeFov = 70;
     uint8_t autopilot = 0;
+    // The settings in force (MatchSettings without the mode and court, which
+    // are oneOnOne and fullCourt above); refreshed by applyMatchSettings.
+    int32_t difficulty = 1;
+    uint8_t sprintToggle = 1;
+    int32_t cameraMotion = 2;
+    uint8_t playByPlayLog = 0;
+    // The front end's animation clock as of this frame, set by the frame
+    // before it steps the match: offline poses and the camera shake follow it.
+    float frontEndClock = 0;
+    // Sounds and music cues since the frame last played them, in order.
+    std::vector<MatchEvent> events;
     Vector3 eyePoint = {0, 0, 0}; // copy of the last eye point (mirrored by flipCourt)
     int32_t lastScorer = -1;
 };
@@ -230,7 +257,10 @@ extern MatchState matchState;
 
 void initTeams();
 void initMatchState(MatchState& state, int teamA, int teamB, int localIndex,
-                    const CharacterModel* const models[4], Arena* arena, int target, uint32_t seed);
+                    const CharacterModel* const models[4], MatchArena* arena, int target, uint32_t seed,
+                    const MatchSettings& settings);
+// Takes changed settings into a running match; its mode and court stay.
+void applyMatchSettings(MatchState& state, const MatchSettings& settings);
 void emoteCameraKick(MatchState& state, int emote);
 
 inline bool isHuman(const MatchState& s, int i) { return (s.humanMask >> i) & 1u; }

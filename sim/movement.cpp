@@ -7,7 +7,6 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "audio/audio.h"
 #include "sim/court.h"
 #include "sim/sim_math.h"
 
@@ -54,7 +53,7 @@ void playSqueak(MatchState& s, Player& p, float dt, float speed) {
     if (accel <= kSqueakAccel || p.squeakCooldown > 0 || speed <= kSqueakSpeed) return;
     const float r1 = matchRandomFloat(s);
     const float r2 = matchRandomFloat(s);
-    playSfx(kSqueakSound, 0.25f + 0.2f * r2, 0.85f + 0.35f * r1, 0.5f);
+    postSound(s, kSqueakSound, 0.25f + 0.2f * r2, 0.85f + 0.35f * r1, 0.5f);
     p.squeakCooldown = 0.5f + 0.4f * matchRandomFloat(s);
 }
 
@@ -66,7 +65,7 @@ float playerMaxSpeed(const MatchState& s, const Player& p) {
     if (p.hasBall) v *= kBallFactor;
     if (p.stance) v *= kStanceBase + kStanceDefenseGain * p.ratings[RATING_DEFENSE];
     if (p.offBalance > 0) v *= kOffBalanceFactor;
-    if (isCpuPlayer(s, p)) v *= kCpuSpeedTable[difficultySetting()];
+    if (isCpuPlayer(s, p)) v *= kCpuSpeedTable[difficultySetting(s)];
     return v;
 }
 

@@ -3,7 +3,6 @@
 // ball-received cue. Runs after the frame's ticks, offline and online alike.
 #include <algorithm>
 
-#include "audio/audio.h"
 #include "sim/camera.h"
 
 namespace {
@@ -22,16 +21,17 @@ void updatePresentation(MatchState& s, float dt) {
     ageCallouts(s, dt);
 
     s.excitement = std::max(s.excitement - kExcitementDecay * dt, kExcitementFloor);
-    setCrowdLevel(kCrowdBase + kCrowdPerExcitement * s.excitement);
+    postCrowdLevel(s, kCrowdBase + kCrowdPerExcitement * s.excitement);
 
     s.releaseAge += dt;
+    s.presentTime += dt;
     s.ballReceivedAge += dt;
 
     if (s.localIndex < 0 || s.localIndex >= 4) return;
     const bool hasBall = s.players[s.localIndex].hasBall;
     if (hasBall && s.phase == PHASE_LIVE && !s.localHadBall) {
         s.ballReceivedAge = 0;
-        playSfx(kBallReceivedSound, 0.7f, 0.8f, 0.5f);
+        postSound(s, kBallReceivedSound, 0.7f, 0.8f, 0.5f);
     }
     s.localHadBall = hasBall;
     s.tipsToast = std::max(s.tipsToast - dt, 0.0f);

@@ -10,8 +10,7 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "audio/audio.h"
-#include "render/hoop_net.h"
+#include "sim/hoop_net.h"
 #include "sim/actions.h"
 #include "sim/contact.h"
 #include "sim/court.h"
@@ -117,7 +116,7 @@ int rimBlocker(MatchState& s, const Player& dunker) {
         const float lift = human ? 0.15f : 0.25f;
         if (flatDistance(b.pos, dunker.pos) > reach || b.rootHeight <= lift) continue;
         float chance = 0.16f + 0.32f * b.ratings[RATING_BLOCK];
-        if (!teamHasHuman(s, b.team)) chance *= kBlockTable[difficultySetting()];
+        if (!teamHasHuman(s, b.team)) chance *= kBlockTable[difficultySetting(s)];
         if (human) chance *= 1.8f;
         if (chance > matchRandomFloat(s)) return b.index;
     }
@@ -136,8 +135,8 @@ void blockDunk(MatchState& s, Player& dunker, Player& blocker) {
     b.vel = {r * 3.0f - 1.5f + 4.5f * u.x, 1.0f, 4.5f * u.z};
     blocker.blocks += 1;
     postCallout(s, "REJECTED!", kRejectedColor, 80, 1.6f);
-    playSfx(kBoardSound, 0.9f, 0.8f, 0.5f);
-    playSfx(kCrowdSound, 0.8f, 1.0f, 0.5f);
+    postSound(s, kBoardSound, 0.9f, 0.8f, 0.5f);
+    postSound(s, kCrowdSound, 0.8f, 1.0f, 0.5f);
     s.excitement = std::fmin(s.excitement + 0.5f, 1.0f);
     s.cam.pendingTrauma = 0.35f;
     setAction(dunker, ACT_AIRBORNE);
@@ -168,7 +167,7 @@ void dunkThrough(MatchState& s, Player& p) {
     p.hasBall = 0;
     kickAttackedRim(s, 6.0f);
     s.cam.pendingTrauma = 0.55f;
-    playSfx(kDunkSound, 1.0f, 1.0f, 0.5f);
+    postSound(s, kDunkSound, 1.0f, 1.0f, 0.5f);
     setAction(p, ACT_HANG);
     p.hangHeight = p.rootHeight;
 }
@@ -298,7 +297,7 @@ void updateDunk(MatchState& s, Player& p, float dt) {
         p.tookOff = 1;
         p.airborne = 1;
         p.dunkStart = p.releasePos = p.pos;
-        playSfx(kSneakerSound, 0.4f, 0.8f, 0.5f);
+        postSound(s, kSneakerSound, 0.4f, 0.8f, 0.5f);
     }
     const float u = clampf((t - gather) / rise, 0.0f, 1.0f);
     const float e = 1.0f - (1.0f - u) * (1.0f - u);
@@ -349,7 +348,7 @@ void throwAlleyOop(MatchState& s, Player& receiver) {
     passer.hasBall = 0;
     setAction(passer, ACT_PASS);
     passer.passTimer = kLobPassTimer;
-    playSfx(kPassSound, 0.6f, 0.8f, 0.5f);
+    postSound(s, kPassSound, 0.6f, 0.8f, 0.5f);
     postWorldCallout(s, "LOB!", kLobColor, aboveHead(passer, 0.4f), 20);
 }
 
@@ -389,7 +388,7 @@ void releaseShot(MatchState& s, Player& p, bool finish) {
         s.releaseAge = 0;
         s.releaseGrade = grade;
         s.releaseTiming = p.releaseTiming;
-        if (grade == GRADE_PERFECT) playSfx(kPerfectSound, 0.8f, 1.0f, 0.5f);
+        if (grade == GRADE_PERFECT) postSound(s, kPerfectSound, 0.8f, 1.0f, 0.5f);
     }
     if (!finish) {
         markContested(s, p);
@@ -402,7 +401,7 @@ void scoreMadeShot(MatchState& s) {
     const int side = b.shooter >= 0 ? s.players[b.shooter].team : b.shootingTeam;
     if (b.unclearedAtRelease) {
         postCallout(s, "BALL NOT CLEARED", kNotClearedColor, 52, 1.6f);
-        playSfx(kWhistleSound, 0.6f, 1.0f, 0.5f);
+        postSound(s, kWhistleSound, 0.6f, 1.0f, 0.5f);
         endPossessionAfterScore(s, side);
         return;
     }
@@ -427,9 +426,9 @@ void scoreMadeShot(MatchState& s) {
         std::snprintf(text, sizeof text, "+%d", value);
         postWorldCallout(s, text, color, aboveHead(*shooter, 0.7f), 34);
     }
-    if (!b.dunk) playSfx(kSwishSound, 0.9f, 0.95f + 0.1f * matchRandomFloat(s), 0.5f);
+    if (!b.dunk) postSound(s, kSwishSound, 0.9f, 0.95f + 0.1f * matchRandomFloat(s), 0.5f);
     const bool ownSide = s.localIndex < 0 || s.players[s.localIndex].team == side;
-    playSfx(kCheerSound, ownSide ? 0.9f : 0.5f, 1.0f, 0.5f);
+    postSound(s, kCheerSound, ownSide ? 0.9f : 0.5f, 1.0f, 0.5f);
 
     endPossessionAfterScore(s, side);
     if (shooter && (shooter->action == ACT_MOVE || shooter->action == ACT_LANDING)) setAction(*shooter, ACT_CELEBRATE);
@@ -437,7 +436,7 @@ void scoreMadeShot(MatchState& s) {
     if (s.scores[side] >= s.gameTo) {
         s.winner = side;
         postCallout(s, "GAME!", kGameColor, 110, 2.5f);
-        playSfx(kBuzzerSound, 0.8f, 1.0f, 0.5f);
+        postSound(s, kBuzzerSound, 0.8f, 1.0f, 0.5f);
         s.slowMotion = 1.2f;
     }
 }

@@ -95,7 +95,7 @@ void scheduleContestReactions(MatchState& s, const Player& shooter, float baseDe
         if (!d.present || d.team == shooter.team || isHuman(s, d.index) || d.airborne) continue;
         if (flatDistance(d.pos, shooter.pos) > kContestRange) continue;
         const float range =
-            teamHasHuman(s, d.team) ? kContestReactionWithHuman : kContestReactionTable[difficultySetting()];
+            teamHasHuman(s, d.team) ? kContestReactionWithHuman : kContestReactionTable[difficultySetting(s)];
         d.reactionTimer = baseDelay + (0.6f + 0.9f * matchRandomFloat(s)) * range;
     }
 }
@@ -103,7 +103,7 @@ void scheduleContestReactions(MatchState& s, const Player& shooter, float baseDe
 void startJumpShot(MatchState& s, Player& p) {
     if (!beginShot(p, ACT_JUMP_SHOT, 0.0f)) return;
     if (!isHumanShooter(s, p)) {
-        const float sigma = teamHasHuman(s, p.team) ? kCpuSpreadWithHuman : kCpuSpreadTable[difficultySetting()];
+        const float sigma = teamHasHuman(s, p.team) ? kCpuSpreadWithHuman : kCpuSpreadTable[difficultySetting(s)];
         const float u1 = matchRandomFloat(s);
         const float u2 = matchRandomFloat(s);
         const float g = std::sqrt(-2.0f * std::log(0.0001f + 0.9999f * u1)) * std::cos(2.0f * PI * u2);
@@ -121,8 +121,8 @@ float shotMakeChance(MatchState& s, const Player& p, float distance, bool isThre
         const float rating = isThree ? p.ratings[RATING_THREE] : p.ratings[RATING_SHOOTING];
         base = shotDistanceBase(distance) * (0.68f + 0.5f * rating);
     }
-    const float window = human ? kReleaseWindowTable[difficultySetting()] : kCpuReleaseWindow;
-    if (!teamHasHuman(s, p.team)) base *= kCpuMakeTable[difficultySetting()];
+    const float window = human ? kReleaseWindowTable[difficultySetting(s)] : kCpuReleaseWindow;
+    if (!teamHasHuman(s, p.team)) base *= kCpuMakeTable[difficultySetting(s)];
     const float c = contestFactor(s, p, p.releasePos);
 
     int grade;

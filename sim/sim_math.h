@@ -4,6 +4,7 @@
 // caller's fallback instead.
 #pragma once
 #include <cmath>
+#include <cstdint>
 #include <raylib.h>
 
 constexpr float kSafeNormalizeMin = 1e-6f;
@@ -45,6 +46,16 @@ inline float turnToward(float yaw, float target, float maxStep) {
     const float diff = wrapAngle(target - yaw);
     const float step = std::fmax(-maxStep, std::fmin(diff, maxStep));
     return wrapAngle(yaw + step);
+}
+
+// One step of a xorshift32 generator (never 0 when started from non-zero).
+inline uint32_t xorshift32(uint32_t& state) {
+    uint32_t x = state;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    state = x;
+    return x;
 }
 
 inline float clampf(float v, float lo, float hi) { return std::fmax(lo, std::fmin(v, hi)); }

@@ -8,7 +8,6 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "audio/audio.h"
 #include "sim/actions.h"
 #include "sim/court.h"
 #include "sim/sim_math.h"
@@ -187,7 +186,7 @@ void startSteal(MatchState& s, Player& p) {
         p.vel.x += dir.x * kLungeSpeed;
         p.vel.z += dir.z * kLungeSpeed;
     }
-    playSfx(kSneakerSound, 0.25f, 1.1f + 0.2f * matchRandomFloat(s), 0.5f);
+    postSound(s, kSneakerSound, 0.25f, 1.1f + 0.2f * matchRandomFloat(s), 0.5f);
 }
 
 void trySteal(MatchState& s, Player& p) {
@@ -228,7 +227,7 @@ void startPass(MatchState& s, Player& passer, int receiver) {
     passer.passTimer = kPassTimer;
     passer.driving = 0;
     passer.yaw = yawToward(passer.pos, r.pos);
-    playSfx(kPassSound, 0.55f, 0.9f + 0.2f * matchRandomFloat(s), 0.5f);
+    postSound(s, kPassSound, 0.55f, 0.9f + 0.2f * matchRandomFloat(s), 0.5f);
 }
 
 void tryPass(MatchState& s, Player& passer, int receiver) {
@@ -283,5 +282,5 @@ void startJuke(MatchState& s, Player& p, Vector3 wanted) {
         p.vel = Vector3Scale(p.jukeDir, kCrossoverSpeed);
         p.dribblePhase = std::floor(p.dribblePhase) + kCrossoverDribble;
     }
-    playSfx(kSneakerSound, 0.5f, 1.0f + 0.25f * matchRandomFloat(s), 0.5f);
+    postSound(s, kSneakerSound, 0.5f, 1.0f + 0.25f * matchRandomFloat(s), 0.5f);
 }

@@ -40,9 +40,8 @@ void BM_BuildArena(benchmark::State& state) {
 
 void BM_DrawMatchWorld(benchmark::State& state) {
     setRenderQuality(renderer, (int)state.range(0));
-    settings.fullCourt = 0;
     MatchState s;
-    initMatchState(s, 0, 1, 0, nullptr, &arena, 11, 1);
+    initMatchState(s, 0, 1, 0, nullptr, &arena, 11, 1, MatchSettings{});
     s.phaseTimer = 2.5f; // the first-person view after the opening
     updateMatchCamera(s, 1.0f / 60.0f, true);
     for (auto _ : state) {

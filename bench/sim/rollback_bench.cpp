@@ -33,11 +33,9 @@ struct Match {
         initTeams();
         for (int i = 0; i < kCharacterCount; ++i)
             applyAppearance(characterModels[i], teams[i / 2].players[i % 2].look);
-        settings.oneOnOne = 0;
-        settings.fullCourt = 0;
         const CharacterModel* models[4] = {&characterModels[0], &characterModels[2], &characterModels[4],
                                            &characterModels[6]};
-        initMatchState(*state, 0, 1, -1, models, &arena, 21, 2024);
+        initMatchState(*state, 0, 1, -1, models, &arena, 21, 2024, MatchSettings{});
         state->online = 1;
         for (int f = 0; f < kWarmUpFrames; ++f) stepMatchFrame(*state, inputs);
         saveSnapshot(*state, warm);

@@ -8,6 +8,7 @@
 #include "app/anim_clock.h"
 #include "app/settings.h"
 #include "sim/camera.h"
+#include "sim/input_sampling.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ protected:
         settings = Settings{};
         animClock = 0;
         resetInputSampler();
-        initMatchState(s, 0, 1, 0, nullptr, nullptr, 11, 1);
+        initMatchState(s, 0, 1, 0, nullptr, nullptr, 11, 1, MatchSettings{});
         s.phase = PHASE_LIVE;
         s.offense = 0;
     }
@@ -55,27 +56,25 @@ TEST_F(MatchCamera, MouseLookScalesWithSensitivityAndRespectsInvert) {
     RawInput look;
     look.lookDX = 100;
     look.lookDY = 10;
-    settings.mouseSens = 10;
     s.eyeYaw = s.eyePitch = 0;
-    applyMouseLook(s, look);
+    applyMouseLook(s, look, {10, 0});
     EXPECT_NEAR(s.eyeYaw, -0.49f, 1e-5f);
     EXPECT_NEAR(s.eyePitch, -0.049f, 1e-5f);
-    settings.mouseSens = 1;
-    settings.invertY = 1;
+    const CameraOptions slowInverted = {1, 1};
     s.eyeYaw = s.eyePitch = 0;
-    applyMouseLook(s, look);
+    applyMouseLook(s, look, slowInverted);
     EXPECT_NEAR(s.eyeYaw, -0.112f, 1e-5f);
     EXPECT_NEAR(s.eyePitch, 0.0112f, 1e-5f);
 
     look.lookDY = -100000; // pitch stops at the limits, yaw wraps
     look.lookDX = 3000;
-    applyMouseLook(s, look);
+    applyMouseLook(s, look, slowInverted);
     EXPECT_FLOAT_EQ(s.eyePitch, -1.05f);
     EXPECT_LE(std::fabs(s.eyeYaw), PI);
 
     s.offense = 1; // defending: the mouse does not turn the view
     const float yaw = s.eyeYaw;
-    applyMouseLook(s, look);
+    applyMouseLook(s, look, slowInverted);
     EXPECT_EQ(s.eyeYaw, yaw);
 }
 
@@ -148,7 +147,7 @@ TEST_F(MatchCamera, SprintToggleLatchesUntilIdleTiredOrDead) {
     s.phase = PHASE_DEAD_BALL;
     EXPECT_EQ(sample(hold).sprintDown, 0);
 
-    settings.sprintToggle = 0; // hold to sprint: the raw byte
+    s.sprintToggle = 0; // hold to sprint: the raw byte
     s.phase = PHASE_LIVE;
     hold.sprintDown = 1;
     EXPECT_EQ(sample(hold).sprintDown, 1);

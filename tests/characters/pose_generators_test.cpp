@@ -24,7 +24,7 @@ bool isFinite(const Pose& p) {
     return true;
 }
 
-TEST(PoseGenerators, UnknownPresetsAndEmotesMeanNone) {
+TEST(PoseGenerators, UnknownPresetsAreZeroAndUnknownEmotesStandIdle) {
     Pose p;
     p.v[3] = 1;
     posePreset(kPosePresetCount, p, kH, 0.5f);
@@ -32,10 +32,12 @@ TEST(PoseGenerators, UnknownPresetsAndEmotesMeanNone) {
     p.v[3] = 1;
     posePreset(-1, p, kH, 0.5f);
     EXPECT_TRUE(isZero(p));
+    Pose idle;
+    poseIdle(idle, kH);
     for (int emote : {-1, kEmoteCount, 1000}) {
         float lift = 5, yaw = 5;
         EXPECT_EQ(emotePose(emote, 1.3f, kH, p, lift, yaw), 0.0f);
-        EXPECT_TRUE(isZero(p));
+        for (int i = 0; i < POSE_FIELD_COUNT; ++i) EXPECT_EQ(p.v[i], idle.v[i]) << emote << " slot " << i;
         EXPECT_EQ(lift, 0.0f);
         EXPECT_EQ(yaw, 0.0f);
     }

@@ -16,7 +16,6 @@ namespace {
 
 constexpr uint32_t kSeed = 1234;
 constexpr int kBoxVertices = 30; // a box without its bottom
-constexpr float kMidcourtZ = 12.73f;
 
 ArenaGeometry seededGeometry(uint32_t seed) {
     programSrand(seed);

@@ -54,14 +54,13 @@ protected:
 };
 
 void startFreshMatch(MatchState& s, bool fullCourt, float eyeYaw, float phaseTimer) {
-    settings.fullCourt = fullCourt;
+    MatchSettings rules;
+    rules.fullCourt = fullCourt;
     s = MatchState{};
-    initMatchState(s, 0, 1, 0, nullptr, &arena, 11, 1);
-    initNet(arena.nearNet);
-    initNet(arena.farNet);
+    initMatchState(s, 0, 1, 0, nullptr, &arena, 11, 1, rules);
     s.eyeYaw = eyeYaw;
     s.phaseTimer = phaseTimer;
-    animClock = 1.0f;
+    s.frontEndClock = animClock = 1.0f;
     updateMatchCamera(s, kFrame, true);
 }
 

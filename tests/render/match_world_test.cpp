@@ -13,7 +13,7 @@ class WorldChoices : public ::testing::Test {
 protected:
     void SetUp() override {
         settings = Settings{};
-        initMatchState(s, 0, 1, 0, nullptr, nullptr, 11, 1);
+        initMatchState(s, 0, 1, 0, nullptr, nullptr, 11, 1, MatchSettings{});
         s.phase = PHASE_LIVE;
         s.offense = 1;
         // Player 2 of the other team holds the ball; local player 0 marks him.

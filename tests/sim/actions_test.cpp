@@ -98,3 +98,37 @@ TEST(DribbleSound, EachBounceTakesTwoDraws) {
 }
 
 } // namespace
+
+namespace {
+
+// A crossover 0.12 s in, against a CPU defender straight ahead who reaches
+// for the ball: base 0.1 + 0.5 x 0.5 - 0.38 x 0.5 = 0.16, + 0.22 for the reach,
+// - 0.07 for his stance unless he is off balance.
+bool anklesBreak(bool offBalance) {
+    auto s = newMatch({.localIndex = 0});
+    giveBall(*s, 0);
+    Player& mover = s->players[0];
+    Player& defender = s->players[2];
+    placePlayer(mover, {0, 0, 6}, 0);
+    placePlayer(defender, {0, 0, 7}, PI);
+    placePlayer(s->players[3], {6, 0, 2}, PI);
+    mover.ratings[RATING_HANDLES] = 0.5f;
+    defender.ratings[RATING_DEFENSE] = 0.5f;
+    setAction(mover, ACT_DRIBBLE_MOVE);
+    mover.moveKind = 0;
+    mover.jukeDir = {0.9f, 0, 0.44f};
+    mover.actionTimer = 0.12f;
+    setAction(defender, ACT_STEAL);
+    defender.stance = 1;
+    defender.offBalance = offBalance ? 0.2f : 0.0f;
+    setNextDraw(*s, 0.33f, 0.36f); // between 0.31 and 0.38
+    updateDribbleMove(*s, mover, kDt);
+    return defender.action == ACT_STUMBLE;
+}
+
+} // namespace
+
+TEST(DribbleMoves, AReachingDefenderInHisStanceGetsBothTermsOfTheAnkleBreak) {
+    EXPECT_FALSE(anklesBreak(false)); // 0.31
+    EXPECT_TRUE(anklesBreak(true));   // 0.38: off balance, the stance does not help
+}

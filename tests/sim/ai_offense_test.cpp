@@ -122,6 +122,27 @@ TEST(AiHandler, PassesOnlyThroughAnOpenLaneToAFreePartnerAfterTheCatch) {
     }
 }
 
+// With the lane to the rim open, a decision is one draw to drive, and done:
+// he neither passes to an open cutter nor looks for a new spot.
+TEST(AiHandler, WithTheLaneToTheRimOpenHeDrivesOrWaitsButNeverPasses) {
+    int drives = 0;
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        auto s = handlerAt({1.5f, 0, 6.3f}, 1.0f, seed);
+        Player& h = s->players[0];
+        h.ratings[RATING_SHOOTING] = 0; // no shot worth taking from here
+        placePlayer(s->players[1], {0.7f, 0, 1.5f}, 0);
+        s->players[1].cutting = 1; // open under the rim
+        const Vector3 spot = h.aiSpot;
+        aiThink(*s, h, kDt);
+        EXPECT_EQ(s->ball.phase, BALL_HELD) << "seed " << seed;
+        EXPECT_EQ(h.action, ACT_MOVE) << "seed " << seed;
+        EXPECT_TRUE(Vector3Equals(h.aiSpot, spot)) << "seed " << seed;
+        drives += h.driving;
+    }
+    EXPECT_GT(drives, 0);
+    EXPECT_LT(drives, 20);
+}
+
 TEST(AiHandler, ADriveSprintsAtTheRimAndEndsInAFinish) {
     auto s = handlerAt({0, 0, 6}, 1.0f);
     Player& h = s->players[0];

@@ -4,20 +4,18 @@
 
 #include <cmath>
 
-#include "app/settings.h"
-#include "render/arena.h"
+#include "sim/match_arena.h"
 #include "sim/match_driver.h"
 
 namespace {
 
 struct DriverTest : ::testing::Test {
-    Arena testArena;
+    MatchArena testArena;
     MatchState s;
     PlayerInput none[4] = {};
     void SetUp() override {
         initTeams();
-        settings = Settings{};
-        initMatchState(s, 0, 1, -1, nullptr, &testArena, 11, 1);
+        initMatchState(s, 0, 1, -1, nullptr, &testArena, 11, 1, MatchSettings{});
     }
     // Live play, every player human with idle input: nobody acts on his own.
     void goLiveWithBallHeldBy(int holder) {
@@ -39,7 +37,7 @@ struct DriverTest : ::testing::Test {
     }
     int ticksOf(float frame, const PlayerInput& in = PlayerInput{}) {
         const float before = s.clock;
-        updateMatch(s, frame, in);
+        updateMatch(s, frame, in, CameraOptions{});
         return (int)std::lround((s.clock - before) / kTickSeconds);
     }
 };
@@ -91,10 +89,10 @@ TEST_F(DriverTest, ACallForTheBallOnALongFrameIsAnsweredWithOnePass) {
     s.players[1].pos = {2, 0, 7};
     PlayerInput call;
     call.rightMousePressed = 1;
-    updateMatch(s, 0.05f, call);
+    updateMatch(s, 0.05f, call, CameraOptions{});
     EXPECT_EQ(s.ball.phase, BALL_PASS);
     EXPECT_EQ(s.ball.passTo, 1);
-    for (int i = 0; i < 60 && s.ball.phase == BALL_PASS; ++i) updateMatch(s, 1.0f / 60.0f, PlayerInput{});
+    for (int i = 0; i < 60 && s.ball.phase == BALL_PASS; ++i) updateMatch(s, 1.0f / 60.0f, PlayerInput{}, CameraOptions{});
     EXPECT_EQ(s.ball.holder, 1);
 }
 

@@ -5,27 +5,23 @@
 #include <cstdio>
 #include <string>
 
-#include "app/run_flags.h"
-#include "app/settings.h"
-#include "render/arena.h"
+#include "characters/character_model.h"
+#include "sim/match_arena.h"
 #include "sim/callout.h"
+#include "sim/camera.h"
 #include "sim/match_state.h"
 
 namespace {
 
 struct MatchStateTest : ::testing::Test {
-    Settings saved = settings;
     CharacterModel models[4];
     const CharacterModel* modelPtrs[4] = {&models[0], &models[1], &models[2], &models[3]};
-    Arena testArena;
-    void SetUp() override {
-        initTeams();
-        settings = Settings{};
-    }
-    void TearDown() override { settings = saved; }
+    MatchArena testArena;
+    MatchSettings settings;
+    void SetUp() override { initTeams(); }
     MatchState fresh(int local, uint32_t seed = 7) {
         MatchState s;
-        initMatchState(s, 0, 1, local, modelPtrs, &testArena, 15, seed);
+        initMatchState(s, 0, 1, local, modelPtrs, &testArena, 15, seed, settings);
         return s;
     }
 };
@@ -87,7 +83,7 @@ TEST_F(MatchStateTest, NewMatchResetsArenaAndClearsOldState) {
     EXPECT_TRUE(testArena.fullCourt);
     s.scores[0] = 9;
     s.callouts.push_back(Callout{});
-    initMatchState(s, 2, 3, 0, modelPtrs, &testArena, 11, 3);
+    initMatchState(s, 2, 3, 0, modelPtrs, &testArena, 11, 3, settings);
     EXPECT_EQ(s.scores[0], 0);
     EXPECT_EQ(s.callouts.size(), 1u);
     EXPECT_EQ(s.players[3].roster, &teams[3].players[1]);
@@ -95,14 +91,12 @@ TEST_F(MatchStateTest, NewMatchResetsArenaAndClearsOldState) {
 
 constexpr Color kGold = {255, 230, 120, 255};
 
-// Runs post with the play-by-play flag set or not; returns what was printed.
+// Runs post; returns what was printed.
 template <typename Post>
-std::string printed(bool log, Post post) {
-    playByPlayLog = log;
+std::string printed(Post post) {
     testing::internal::CaptureStdout();
     post();
     std::fflush(stdout);
-    playByPlayLog = false;
     return testing::internal::GetCapturedStdout();
 }
 
@@ -111,18 +105,22 @@ TEST(Callouts, LogLinesListEntriesAndTheOpeningBanner) {
     s.clock = 12.34f;
     s.scores[0] = 11;
     s.scores[1] = 7;
-    const std::string out = printed(true, [&] {
+    s.playByPlayLog = 1;
+    const std::string out = printed([&] {
         postCallout(s, "SPLASH!", kGold, 80, 1.8f);
         postWorldCallout(s, "+3", kGold, {1, 2, 3}, 34);
     });
     EXPECT_EQ(out, "[  12.3] 11-7  SPLASH!\n[  12.3]        (+3)\n");
     ASSERT_EQ(s.callouts.size(), 2u);
     EXPECT_EQ(s.callouts[1].duration, 1.3f); // world texts always last 1.3 s
-    EXPECT_EQ(printed(false, [&] { postCallout(s, "GAME!", kGold, 110, 2.5f); }), "");
+    s.playByPlayLog = 0;
+    EXPECT_EQ(printed([&] { postCallout(s, "GAME!", kGold, 110, 2.5f); }), "");
     EXPECT_EQ(s.callouts.back().text, "GAME!");
 
     static MatchState fresh; // large record: keep it off the stack
-    EXPECT_EQ(printed(true, [&] { initMatchState(fresh, 0, 1, 0, nullptr, nullptr, 15, 1); }),
+    MatchSettings logged;
+    logged.playByPlayLog = 1;
+    EXPECT_EQ(printed([&] { initMatchState(fresh, 0, 1, 0, nullptr, nullptr, 15, 1, logged); }),
               "[   0.0] 0-0  FIRST TO 15\n");
 }
 
@@ -134,6 +132,28 @@ TEST(Callouts, AgeingDropsOnlyThosePastTheirDurationAndKeepsOrder) {
     ageCallouts(s, 0.01f);
     ASSERT_EQ(s.callouts.size(), 2u);
     EXPECT_EQ(s.callouts[0].text + s.callouts[1].text, "AC");
+}
+
+TEST(Presentation, HudClocksAdvanceAndTheBallReceivedCueSoundsOnce) {
+    static MatchState s;
+    initMatchState(s, 0, 1, 0, nullptr, nullptr, 15, 1, MatchSettings{});
+    s.events.clear();
+    s.phase = PHASE_LIVE;
+    s.excitement = 0.5f;
+    s.players[0].hasBall = 1;
+    const float releaseAge = s.releaseAge, presentTime = s.presentTime;
+    updatePresentation(s, 0.02f);
+    EXPECT_FLOAT_EQ(s.releaseAge, releaseAge + 0.02f);
+    EXPECT_FLOAT_EQ(s.presentTime, presentTime + 0.02f);
+    EXPECT_EQ(s.ballReceivedAge, 0.0f); // he has just received the ball
+    ASSERT_EQ(s.events.size(), 2u);
+    EXPECT_EQ(s.events[0].kind, EVENT_CROWD);
+    EXPECT_NEAR(s.events[0].volume, 0.7f, 0.01f); // 0.45 + 0.5 x excitement
+    EXPECT_EQ(s.events[1].kind, EVENT_SOUND);
+    EXPECT_EQ(s.events[1].id, 8);
+    updatePresentation(s, 0.02f); // still holding it: no second cue
+    EXPECT_EQ(s.events.size(), 3u);
+    EXPECT_FLOAT_EQ(s.ballReceivedAge, 0.02f);
 }
 
 } // namespace

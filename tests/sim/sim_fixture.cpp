@@ -12,13 +12,14 @@ std::unique_ptr<MatchState> newMatch(const MatchOptions& o) {
     initTeams();
     for (int t = 0; t < kRosterTeams; ++t)
         for (int p = 0; p < 2; ++p) applyAppearance(characterModels[2 * t + p], teams[t].players[p].look);
-    settings.oneOnOne = o.oneOnOne;
-    settings.fullCourt = o.fullCourt;
-    settings.difficulty = o.difficulty;
+    MatchSettings rules;
+    rules.oneOnOne = o.oneOnOne;
+    rules.fullCourt = o.fullCourt;
+    rules.difficulty = o.difficulty;
     const CharacterModel* models[4] = {&characterModels[0], &characterModels[1], &characterModels[2],
                                        &characterModels[3]};
     auto s = std::make_unique<MatchState>();
-    initMatchState(*s, 0, 1, o.localIndex, models, &arena, o.target, o.seed);
+    initMatchState(*s, 0, 1, o.localIndex, models, &arena, o.target, o.seed, rules);
     s->callouts.clear();
     return s;
 }

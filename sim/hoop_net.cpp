@@ -2,14 +2,15 @@
 // node is pulled toward its rest point by a damped spring and pushed out of
 // the ball's way; nodes do not pull on each other, so the mesh keeps its
 // shape from the rest points alone. Stepped in the match's fixed ticks.
-#include "render/hoop_net.h"
+#include "sim/hoop_net.h"
 
 #include <cmath>
 #include <raylib.h>
 
+#include "sim/court_geometry.h"
+
 namespace {
 
-constexpr float kRimRadius = 0.2286f;
 constexpr float kTopRadius = 0.2246f;
 constexpr float kNarrowing = 0.0996f;
 constexpr float kNarrowingPower = 0.85f;
