@@ -33,8 +33,6 @@ int main(int argc, char** argv) {
         shutDown(false);
         return 0;
     }
-    // Without a title screen yet, the game goes straight into a match.
-    changeScreen(SCREEN_LOADING);
     // A screenshot or recording run ends once its frame counter reaches the
     // last frame, so a hidden window never runs for ever.
     const bool sceneRun = !cmd.sceneName.empty();

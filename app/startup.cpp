@@ -25,6 +25,7 @@
 #include "ui/fonts.h"
 #include "ui/frontend.h"
 #include "ui/intro.h"
+#include "ui/menu_lists.h"
 
 namespace {
 
@@ -152,6 +153,7 @@ bool startUp(const CommandLine& cmd) {
     joinRosterBuilds();
     uploadRosterModels();
     unloadIntro();
+    buildMenus();
     playMusicTrack(kMenuMusic);
     fadeAmount = 1.0f;
     return true;

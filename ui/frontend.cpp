@@ -1,5 +1,6 @@
 #include "ui/frontend.h"
 
+#include <algorithm>
 #include <cmath>
 #include <raylib.h>
 
@@ -8,12 +9,21 @@
 #include "app/match_start.h"
 #include "app/run_flags.h"
 #include "audio/audio.h"
+#include "render/renderer.h"
+#include "ui/lineup.h"
+#include "ui/party_link.h"
+#include "ui/screens.h"
 
 int frontendScreen = SCREEN_TITLE;
+int optionsReturnScreen = SCREEN_TITLE;
 float screenTimer = 0.0f;
 float fadeAmount = 1.0f;
 bool titleMenuOpen = false;
 int onlineRow = 0;
+int textEntryMode = ENTRY_NONE;
+std::string textEntryBuffer;
+std::string partyCodeInput;
+bool lobbyReady = false;
 int closeupView = 0;
 bool cleanTitle = false;
 
@@ -21,7 +31,15 @@ namespace {
 
 constexpr float kMaxFrameTime = 0.1f;
 constexpr float kFadeRate = 3.0f;
+constexpr float kBackdropVignette = 1.2f, kBackdropSaturation = 0.85f;
 constexpr const char* kLoadingMessage = "GETTING THE ARENA READY...";
+
+// Squad select is not in the game yet: PLAY GAME goes on to the match.
+void squadSelectScreen(float) { changeScreen(SCREEN_LOADING); }
+
+// Nothing reaches the party lobby before online play is in the game; a
+// stray change there returns to the online menu.
+void partyLobbyScreen() { changeScreen(SCREEN_ONLINE_MENU); }
 
 } // namespace
 
@@ -36,6 +54,13 @@ float frontendFrameTime(float realFrameTime) {
     return std::fmin(dt, kMaxFrameTime);
 }
 
+void drawMenuBackground(float dim) {
+    drawMenuBackdrop3D(animClock);
+    renderPost(renderer, kBackdropVignette, kBackdropSaturation);
+    EndShaderMode();
+    DrawRectangle(0, 0, kCanvasWidth, kCanvasHeight, {0, 0, 0, (unsigned char)std::clamp(dim * 255, 0.0f, 255.0f)});
+}
+
 void frontendFrame() {
     const float dt = frontendFrameTime(GetFrameTime());
     animClock += dt;
@@ -43,17 +68,20 @@ void frontendFrame() {
     screenTimer += dt;
     updateAudio(dt);
     if (frontendScreen != SCREEN_IN_GAME && !headlessRun && IsCursorHidden()) EnableCursor();
+    updatePartyLink(dt);
 
     switch (frontendScreen) {
+    case SCREEN_TITLE: titleScreenFrame(); break;
+    case SCREEN_SQUAD_SELECT: squadSelectScreen(dt); break;
+    case SCREEN_OPTIONS: optionsScreenFrame(); break;
+    case SCREEN_HOW_TO_PLAY: howToPlayScreenFrame(); break;
     case SCREEN_LOADING:
         drawLoadingScreen(kLoadingMessage);
         startMatch();
         break;
     case SCREEN_IN_GAME: runMatchFrame(dt); break;
-    default:
-        // The title, squad select, options and online screens are not in this
-        // build: every other screen starts a match.
-        changeScreen(SCREEN_LOADING);
-        break;
+    case SCREEN_ONLINE_MENU: onlineMenuFrame(); break;
+    case SCREEN_PARTY_LOBBY: partyLobbyScreen(); break;
+    default: break;
     }
 }

@@ -5,6 +5,7 @@
 
 #include "audio/audio.h"
 #include "ui/fonts.h"
+#include "ui/frontend.h"
 
 MenuSoundFn menuSound = playSfx;
 
@@ -125,7 +126,11 @@ MenuInput readMenuInput() {
     return in;
 }
 
-MenuResult navigateMenu(Menu& menu, const MenuInput& in) { return navigateMenu(menu, in, GetFrameTime()); }
+// The front end's frame time: fixed while frames are recorded, so a recorded
+// flash fades the same on every run.
+MenuResult navigateMenu(Menu& menu, const MenuInput& in) {
+    return navigateMenu(menu, in, frontendFrameTime(GetFrameTime()));
+}
 
 MenuResult navigateMenu(Menu& menu, const MenuInput& in, float frameTime) {
     const int n = (int)menu.items.size();

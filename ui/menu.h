@@ -56,7 +56,7 @@ MenuInput readMenuInput();
 // One frame of navigation; frameTime decays the flash. Call it before
 // drawMenu, once per frame, for the menu on screen.
 MenuResult navigateMenu(Menu& menu, const MenuInput& input, float frameTime);
-MenuResult navigateMenu(Menu& menu, const MenuInput& input); // GetFrameTime()
+MenuResult navigateMenu(Menu& menu, const MenuInput& input); // the front end's frame time
 
 // rowMode: label at left, value right-aligned at left + width; otherwise each
 // row centred on cx.

@@ -5,11 +5,10 @@
 // iteration; only callout texts should ever allocate on this path.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
-#include <new>
 
 #include "app/settings.h"
+#include "bench/counting_allocator.h"
 #include "characters/character_model.h"
 #include "render/arena.h"
 #include "sim/match_driver.h"
@@ -21,8 +20,6 @@ namespace {
 constexpr int kWarmUpFrames = 900; // fifteen seconds into the match
 constexpr int kRollbackTicks = 127;
 constexpr int kFramesBeforeRewind = 600;
-
-long allocations = 0;
 
 struct Match {
     std::unique_ptr<MatchState> state = std::make_unique<MatchState>();
@@ -119,17 +116,3 @@ void BM_WorstRollback(benchmark::State& st) {
 BENCHMARK(BM_WorstRollback)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-// Counting allocator: every heap allocation of the program passes here.
-// (GCC cannot see that these news and deletes are a matched malloc/free pair.)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }

@@ -1,10 +1,13 @@
-// A new player's session, end to end, on the X server the tests run on: the
-// game starts in a visible window and goes into a match, keys and the mouse
-// reach it, the score changes, the window is resized and then closed like a
-// window manager would, and the settings file is written at exit.
+// A new player's sessions, end to end, on the X server the tests run on: the
+// game starts in a visible window on its title screen; the menus, the
+// options (saved at once) and QUIT work from the keyboard; PLAY GAME goes into
+// a match where keys and the mouse reach it and the score changes; the window
+// is resized and then closed like a window manager would, and the settings
+// file is written at exit.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -13,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -123,6 +127,84 @@ void sendCloseRequest(unsigned long window) {
     XCloseDisplay(d);
 }
 
+// A window that has just closed is no error here.
+int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+// The raw pixels (32-bit, blue first) of a part of the window; empty once
+// the window is gone.
+std::string windowPixels(const std::string& window, int x, int y, unsigned w, unsigned h) {
+    XSetErrorHandler(ignoreXErrors);
+    std::string bytes;
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return bytes;
+    if (XImage* image = XGetImage(d, std::stoul(window), x, y, w, h, AllPlanes, ZPixmap)) {
+        bytes.assign(image->data, (size_t)image->bytes_per_line * h);
+        XDestroyImage(image);
+    }
+    XCloseDisplay(d);
+    return bytes;
+}
+
+// Whether the window shows a colour at a 1280x720 canvas point (the window
+// keeps its starting size, so canvas and window pixels coincide).
+bool showsColour(const std::string& window, int x, int y, unsigned rgb) {
+    const std::string p = windowPixels(window, x, y, 1, 1);
+    if (p.size() < 3) return false;
+    for (int i = 0; i < 3; ++i)
+        if (std::abs((unsigned char)p[(size_t)i] - (int)(rgb >> 8 * i & 0xFF)) > 16) return false;
+    return true;
+}
+
+// The accent bar along the top of each screen's panel, seen at both ends.
+constexpr unsigned kMainMenuRed = 0xC82828, kHowToPlayBlue = 0x3C82DC;
+bool showsBar(const std::string& window, int y, int left, int right, unsigned rgb) {
+    return showsColour(window, left + 8, y, rgb) && showsColour(window, right - 8, y, rgb);
+}
+bool showsMainMenu(const std::string& window) { return showsBar(window, 422, 450, 830, kMainMenuRed); }
+bool showsOptions(const std::string& window) { return showsBar(window, 122, 300, 980, kMainMenuRed); }
+bool showsHowToPlay(const std::string& window) { return showsBar(window, 114, 110, 1170, kHowToPlayBlue); }
+
+// Waits until the window has shown `frames` new pictures: the figures behind
+// every menu move a little each frame.
+bool waitForFrames(const std::string& window, int frames) {
+    std::string last = windowPixels(window, 200, 300, 240, 240);
+    return waitFor(20s, [&] {
+        const std::string now = windowPixels(window, 200, 300, 240, 240);
+        if (now == last) return false;
+        last = now;
+        return --frames <= 0;
+    });
+}
+
+// A key event sent straight to the window: unlike keys typed through the
+// server, it is never auto-repeated however long it is held.
+void sendKey(const std::string& window, const char* key, bool down) {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return;
+    XKeyEvent e = {};
+    e.type = down ? KeyPress : KeyRelease;
+    e.display = d;
+    e.window = std::stoul(window);
+    e.root = DefaultRootWindow(d);
+    e.time = CurrentTime;
+    e.same_screen = True;
+    e.keycode = XKeysymToKeycode(d, XStringToKeysym(key));
+    XSendEvent(d, e.window, True, down ? KeyPressMask : KeyReleaseMask, (XEvent*)&e);
+    XFlush(d);
+    XCloseDisplay(d);
+}
+
+// Presses and releases a key with a poll of the game's devices while it is
+// down and another after it is up: software GL draws a menu frame in about a
+// second here, and a press and release within one poll can be lost. The game
+// polls right after it puts a frame up, so two new frames hold one poll.
+void pressKey(const std::string& window, const char* key) {
+    sendKey(window, key, true);
+    waitForFrames(window, 2);
+    sendKey(window, key, false);
+    waitForFrames(window, 2);
+}
+
 bool scoreChanged(const std::string& log) {
     static const std::regex scoreLine(R"(\] (\d+)-(\d+)  )");
     for (std::sregex_iterator it(log.begin(), log.end(), scoreLine), end; it != end; ++it)
@@ -140,9 +222,13 @@ TEST(PlayEndToEnd, StartPlayResizeAndCloseWritesTheSettings) {
     ASSERT_TRUE(waitFor(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
     ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
     ASSERT_FALSE(window.empty());
-    ASSERT_TRUE(waitFor(60s, [&] { return game.out().find("FIRST TO 3") != std::string::npos; }));
-
     run("xdotool windowactivate --sync " + window + " 2>/dev/null; xdotool windowfocus --sync " + window);
+    // ENTER skips the intro, opens the title's menu and picks PLAY GAME.
+    ASSERT_TRUE(waitFor(90s, [&] {
+        pressKey(window, "Return");
+        return game.out().find("FIRST TO 3") != std::string::npos || !game.running();
+    })) << readFile(game.dir / "err.txt");
+    ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
     // Run at the hoop, shoot, pass and look around until somebody scores.
     const bool scored = waitFor(300s, [&] {
         run("xdotool keydown --window " + window + " w; sleep 0.4; xdotool keyup --window " + window + " w");
@@ -165,6 +251,57 @@ TEST(PlayEndToEnd, StartPlayResizeAndCloseWritesTheSettings) {
     const std::string saved = readFile(game.dir / "korvalo_settings.cfg");
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 15) << saved;
     EXPECT_EQ(saved.rfind("oneOnOne=0\nfullCourt=0\n", 0), 0u) << saved;
+    EXPECT_NE(saved.find("graphics=2\n"), std::string::npos) << saved;
+}
+
+TEST(PlayEndToEnd, TitleMenusOptionsAndQuit) {
+    GameProcess game("frontend_e2e");
+    std::ofstream(game.dir / "korvalo_settings.cfg") << "graphics=2\nmouseSens=5\ntooltips=1\n";
+    game.start({});
+    std::string window;
+    ASSERT_TRUE(waitFor(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
+    ASSERT_FALSE(window.empty()) << readFile(game.dir / "err.txt");
+    run("xdotool windowactivate --sync " + window + " 2>/dev/null; xdotool windowfocus --sync " + window);
+    auto shows = [&](bool (*test)(const std::string&)) {
+        return waitFor(30s, [&] { return test(window) || !game.running(); }) && game.running();
+    };
+    auto settingsHave = [&](const char* line) {
+        return waitFor(10s, [&] { return readFile(game.dir / "korvalo_settings.cfg").find(line) != std::string::npos; });
+    };
+
+    // ENTER skips the intro; on the title it opens the menu.
+    ASSERT_TRUE(waitFor(90s, [&] {
+        pressKey(window, "Return");
+        return showsMainMenu(window) || !game.running();
+    }));
+    ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
+
+    auto press = [&](std::initializer_list<const char*> keys) {
+        for (const char* key : keys) pressKey(window, key);
+    };
+
+    // OPTIONS: each change is in the settings file at once.
+    press({"Down", "Down", "Return"});
+    ASSERT_TRUE(shows(showsOptions));
+    press({"d"}); // TOOLTIPS  (H) off
+    EXPECT_TRUE(settingsHave("tooltips=0\n"));
+    press({"s", "s", "s", "d"}); // MOUSE SENSITIVITY 6
+    EXPECT_TRUE(settingsHave("mouseSens=6\n"));
+    press({"Escape"});
+    ASSERT_TRUE(shows(showsMainMenu)) << "back on the title with its menu open";
+
+    // HOW TO PLAY, then back.
+    press({"Down", "Return"});
+    ASSERT_TRUE(shows(showsHowToPlay));
+    press({"Escape"});
+    ASSERT_TRUE(shows(showsMainMenu));
+
+    // QUIT: the program ends normally and keeps its settings.
+    press({"Down", "Return"});
+    EXPECT_EQ(waitForExit(game, 30s), 0) << readFile(game.dir / "err.txt");
+    const std::string saved = readFile(game.dir / "korvalo_settings.cfg");
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 15) << saved;
+    EXPECT_NE(saved.find("tooltips=0\nmouseSens=6\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("graphics=2\n"), std::string::npos) << saved;
 }
 

@@ -26,20 +26,10 @@ TEST(Lineup, TheDribbledBallBouncesBetweenFloorAndHand) {
         EXPECT_FALSE(poseLineupEntry({nullptr, 0, 0, 0, 0, pose}, 1.0f).hasBall) << pose;
 }
 
-TEST(Lineup, PagesPickTheirFiguresAndOnlyTheTitleCameraMovesIn) {
-    const LineupShot title = menuLineup(-1, false, 2.0f);
-    ASSERT_EQ(title.entries.size(), 2u);
-    EXPECT_EQ(title.entries[1].model, &characterModels[3]);
-    EXPECT_GT(title.camera.position.z, menuLineup(-1, true, 2.0f).camera.position.z);
+TEST(Lineup, OnlyTheTitleCameraMovesInForACloseup) {
+    EXPECT_GT(menuLineup(-1, false, 2.0f).camera.position.z, menuLineup(-1, true, 2.0f).camera.position.z);
     for (int page = 0; page <= 3; ++page) {
         const LineupShot plain = menuLineup(page, false, 2.0f), close = menuLineup(page, true, 2.0f);
         EXPECT_TRUE(Vector3Equals(plain.camera.position, close.camera.position)) << page;
     }
-    const LineupShot gallery = menuLineup(1, false, 0), emotes = menuLineup(3, false, 0);
-    ASSERT_EQ(gallery.entries.size(), 5u);
-    EXPECT_EQ(gallery.entries.front().poseId, kFirstPresetPose + 5);
-    EXPECT_EQ(gallery.entries.back().poseId, kFirstPresetPose + 9);
-    ASSERT_EQ(emotes.entries.size(), 4u);
-    EXPECT_EQ(emotes.entries.front().poseId, kFirstEmotePose + 4);
-    EXPECT_EQ(emotes.entries.back().poseId, kFirstEmotePose + 7);
 }

@@ -1,13 +1,15 @@
-// The menu widget's navigation and the fixed menu lists, without a window or
-// a sound device: the menu sounds go to a recorder.
+// The menu widget's navigation, the fixed menu lists and the online menu's
+// text entry, without a window or a sound device: the menu sounds go to a
+// recorder.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "app/settings.h"
+#include "ui/frontend.h"
 #include "ui/menu.h"
 #include "ui/menu_lists.h"
-#include "ui/widgets.h"
+#include "ui/online_menu.h"
 
 namespace {
 
@@ -122,7 +124,6 @@ TEST_F(MenuTest, FixedMenusHaveTheirRowsAndIds) {
     EXPECT_EQ(idsOf(pauseMenu), pause);
     EXPECT_EQ(idsOf(matchEndMenu), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(idsOf(onlinePauseMenu), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(onlinePauseMenu.items[2].label, "LEAVE PARTY");
     EXPECT_EQ(optionsMenu.items[0].label, "TOOLTIPS  (H)");
 
     // Rebuilding keeps the selection and does not pile up rows.
@@ -130,29 +131,20 @@ TEST_F(MenuTest, FixedMenusHaveTheirRowsAndIds) {
     buildMenus();
     EXPECT_EQ(optionsMenu.selected, 3);
     EXPECT_EQ(optionsMenu.items.size(), 12u);
-
-    // Mouse sensitivity shows index + 1 and wraps from 10 to 1; volumes run 0..10.
-    const MenuItem& sens = optionsMenu.items[3];
-    EXPECT_EQ(sens.value, &mouseSensIndex);
-    EXPECT_EQ(sens.choices.front(), "1");
-    EXPECT_EQ(sens.choices.back(), "10");
-    mouseSensIndex = 9;
-    optionsMenu.selected = 3;
-    navigateMenu(optionsMenu, press(&MenuInput::right), 0);
-    EXPECT_EQ(mouseSensIndex, 0);
-    EXPECT_EQ(optionsMenu.items[8].choices.size(), 11u);
-    EXPECT_EQ(optionsMenu.items[8].value, &settings.musicVol);
-    mouseSensIndex = 4;
 }
 
-TEST(Widgets, SegmentBarRoundsHalvesUpAndSevenSegmentBlanksLeadingDigits) {
-    EXPECT_EQ(segmentBarLit(0.55f, 10), 6);
-    EXPECT_EQ(segmentBarLit(1.7f, 10), 10);
-    EXPECT_EQ(segmentBarLit(-1, 10), 0);
-    EXPECT_EQ(sevenSegmentPattern(7, 3, 0, false), 0);
-    EXPECT_EQ(sevenSegmentPattern(7, 3, 1, false), 0);
-    EXPECT_EQ(sevenSegmentPattern(7, 3, 2, false), 0x07);
-    EXPECT_EQ(sevenSegmentPattern(7, 3, 0, true), 0x3F);
-    EXPECT_EQ(sevenSegmentPattern(0, 2, 1, false), 0x3F) << "the last digit always shows";
-    EXPECT_EQ(sevenSegmentPattern(305, 3, 1, false), 0x3F) << "a zero inside the number shows";
+TEST(OnlineMenuEntry, TypedAliasesAndCodesAreFilteredLimitedAndTrimmed) {
+    std::string alias;
+    for (int c : std::vector<int>{'x', 'y', ' ', 'z', ' ', ' ', '!', 0xE9, '-', '.', '_'})
+        appendEntryChar(alias, c, ENTRY_ALIAS);
+    EXPECT_EQ(alias, "XY Z  -._");
+    EXPECT_EQ(trimAlias("XY Z  "), "XY Z");
+    EXPECT_EQ(trimAlias("   "), "");
+    alias.clear();
+    for (int i = 0; i < 20; ++i) appendEntryChar(alias, 'a' + i, ENTRY_ALIAS);
+    EXPECT_EQ(alias, "ABCDEFGHIJKLMN");
+
+    std::string code;
+    for (char c : std::string("r- 8x_w3q")) appendEntryChar(code, c, ENTRY_PARTY_CODE);
+    EXPECT_EQ(code, "R8XW3");
 }

@@ -1,0 +1,5 @@
+#include "net/net_clock.h"
+
+#include <raylib.h>
+
+double (*netClock)() = GetTime;

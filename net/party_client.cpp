@@ -1,0 +1,177 @@
+// The party's connection, its outgoing lobby messages and the per-frame
+// update (see party.h). Incoming lobby messages are read in
+// lobby_messages.cpp, binary ones in match_packets.cpp.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/program_random.h"
+#include "app/text_numbers.h"
+#include "net/json.h"
+#include "net/match_packets.h"
+#include "net/net_clock.h"
+#include "net/party.h"
+
+NetParty netParty;
+
+namespace {
+
+constexpr const char* kNewPartyPath = "/api/party/new";
+constexpr const char* kJoinPartyPath = "/api/party/";
+constexpr const char* kDisconnected = "Disconnected from the party.";
+constexpr size_t kSettingsMessageMax = 255;
+
+// Test switches for lag and jitter on everything received, in seconds; read
+// once for the life of the program.
+struct SimulatedLag {
+    double lag = 0, jitter = 0;
+};
+
+double envSeconds(const char* name) {
+    const char* text = std::getenv(name);
+    if (!text) return 0.0;
+    double ms = parseFloatSaturating(text);
+    return ms > 0 ? ms / 1000.0 : 0.0;
+}
+
+const SimulatedLag& simulatedLag() {
+    static const SimulatedLag lag{envSeconds("KORVALO_LAG_MS"), envSeconds("KORVALO_JITTER_MS")};
+    return lag;
+}
+
+void deliver(NetParty& party, DelayedMessage& message) {
+    if (message.binary)
+        handleNetPacket(party, reinterpret_cast<const uint8_t*>(message.bytes.data()), message.bytes.size());
+    else
+        handleLobbyMessage(party, message.bytes);
+}
+
+// A "start" has been read but the match has not begun: what follows (the
+// first inputs of the others among it) waits for startNetMatch, which empties
+// the input rings.
+bool awaitingMatchStart(const NetParty& party) { return party.started && !party.inMatch; }
+
+} // namespace
+
+NetParty::NetParty() {
+    for (int k = 0; k < kNetSlots; ++k) {
+        std::fill(std::begin(inputTags[k]), std::end(inputTags[k]), -1);
+        newestTick[k] = -1;
+        humanUntil[k] = kNeverTick;
+    }
+}
+
+bool isPartyHost(const NetParty& party) { return party.ownId != 0 && party.ownId == party.hostId; }
+
+const PartyMember* findSelfMember(const NetParty& party) {
+    for (const PartyMember& m : party.members)
+        if (m.id == party.ownId) return &m;
+    return nullptr;
+}
+
+void connectParty(NetParty& party, const std::string& path, const std::string& alias) {
+    leaveParty(party);
+    party.alias = alias;
+    party.helloSent = false;
+    party.errorText.clear();
+    party.notice.clear();
+    party.noticeTimer = 0;
+    party.state = PARTY_CONNECTING;
+    party.delayed.clear();
+    party.pingSentAt = -1;
+    party.ping = 0;
+    party.socket.connect(party.serverUrl + path);
+}
+
+void createParty(NetParty& party, const std::string& alias) { connectParty(party, kNewPartyPath, alias); }
+
+void joinParty(NetParty& party, const std::string& code, const std::string& alias) {
+    std::string path = kJoinPartyPath;
+    for (char c : code) path += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    connectParty(party, path, alias);
+}
+
+void leaveParty(NetParty& party) {
+    party.socket.close();
+    party.members.clear();
+    party.state = PARTY_NONE;
+    party.code.clear();
+    party.ownId = party.hostId = 0;
+    party.started = party.inMatch = false;
+    party.roomState = "lobby";
+}
+
+void sendPartyMessage(NetParty& party, bool binary, const std::string& bytes) {
+    if (party.outbox)
+        party.outbox->push_back(WsMessage{binary, bytes});
+    else
+        party.socket.send(binary, bytes.data(), bytes.size());
+}
+
+void sendSettings(NetParty& party, const PartySettings& s) {
+    char text[kSettingsMessageMax + 1];
+    std::snprintf(text, sizeof text,
+                  "{\"t\":\"settings\",\"settings\":{\"mode\":\"%s\",\"court\":\"%s\",\"gameTo\":%d,"
+                  "\"difficulty\":%d,\"teams\":[%d,%d]}}",
+                  s.mode.c_str(), s.court.c_str(), s.gameTo, s.difficulty, s.teams[0], s.teams[1]);
+    sendPartyMessage(party, false, text);
+}
+
+void sendSide(NetParty& party, int side) {
+    sendPartyMessage(party, false, "{\"t\":\"side\",\"side\":" + std::to_string(side) + "}");
+}
+
+void sendReady(NetParty& party, bool ready) {
+    sendPartyMessage(party, false, std::string("{\"t\":\"ready\",\"ready\":") + (ready ? "true" : "false") + "}");
+}
+
+void sendStart(NetParty& party) { sendPartyMessage(party, false, "{\"t\":\"start\"}"); }
+
+void sendEnd(NetParty& party) { sendPartyMessage(party, false, "{\"t\":\"end\"}"); }
+
+void sendEmote(NetParty& party, int emote) {
+    sendPartyMessage(party, false, "{\"t\":\"emote\",\"e\":" + std::to_string(emote) + "}");
+}
+
+void delayMessage(std::deque<DelayedMessage>& queue, WsMessage&& message, double now, double lag, double jitter) {
+    double at = now + lag + static_cast<double>(programRand()) / kProgramRandMax * jitter;
+    if (!queue.empty()) at = std::max(at, queue.back().deliverAt); // keep the arrival order
+    queue.push_back(DelayedMessage{at, message.binary, std::move(message.bytes)});
+}
+
+void updateParty(NetParty& party, float dt) {
+    party.noticeTimer = std::max(party.noticeTimer - dt, 0.0f);
+    if (party.state == PARTY_NONE || party.state == PARTY_ENDED) return;
+
+    const WsState socketState = party.socket.state();
+    if (socketState == WsState::open && !party.helloSent) {
+        party.helloSent = true;
+        sendPartyMessage(party, false,
+                         "{\"t\":\"hello\",\"alias\":" + quoteJson(party.alias) + ",\"ver\":" +
+                             std::to_string(kProtocolVersion) + "}");
+    }
+    const double now = netClock();
+    const SimulatedLag& lag = simulatedLag();
+    WsMessage message;
+    while (party.socket.poll(message)) delayMessage(party.delayed, std::move(message), now, lag.lag, lag.jitter);
+
+    while (!party.delayed.empty() && party.delayed.front().deliverAt <= now && !awaitingMatchStart(party)) {
+        DelayedMessage next = std::move(party.delayed.front());
+        party.delayed.pop_front();
+        deliver(party, next);
+        if (party.state == PARTY_ENDED) return;
+    }
+
+    if (socketState == WsState::open && party.helloSent && party.pingSentAt < 0 && now >= party.nextPingAt) {
+        party.pingSentAt = now;
+        sendPartyMessage(party, false, "{\"t\":\"ping\"}");
+    }
+    if (socketState == WsState::closed || socketState == WsState::failed) {
+        party.state = PARTY_ENDED;
+        if (party.errorText.empty())
+            party.errorText = socketState == WsState::failed ? party.socket.lastError() : kDisconnected;
+        party.inMatch = false;
+    }
+}

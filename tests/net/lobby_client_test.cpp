@@ -1,0 +1,169 @@
+// The party's lobby client: how each message is read (defaults, clamping,
+// what is ignored), the order of the delayed queue, and a whole party on the
+// project's party server on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/program_random.h"
+#include "net/match_packets.h"
+#include "net/net_clock.h"
+#include "tests/net/ws_test_support.h"
+
+namespace {
+
+double fakeNow = 100;
+double fakeClock() { return fakeNow; }
+
+double steadyClock() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+class LobbyMessages : public ::testing::Test {
+protected:
+    void SetUp() override { netClock = fakeClock; }
+    void read(const std::string& text) { handleLobbyMessage(*party, text); }
+    std::unique_ptr<NetParty> party = std::make_unique<NetParty>();
+};
+
+} // namespace
+
+TEST_F(LobbyMessages, RoomAndStartFallBackToDefaultsAndKeepIndicesInRange) {
+    party->code = "AB3CD";
+    party->ownId = 4;
+    read(R"({"t":"room","host":7,"settings":{"mode":"1v1","teams":[9,2]},
+             "members":[{"id":7,"side":1,"ready":0.5,"slot":2}, {"id":"8","side":5,"ready":"yes","slot":12}, 3]})");
+    EXPECT_EQ(party->code, "AB3CD"); // not given: kept
+    EXPECT_EQ(party->settings.court, "half");
+    EXPECT_EQ(party->settings.teams[0], 0); // 9 is no team
+    EXPECT_EQ(party->settings.teams[1], 2);
+    ASSERT_EQ(party->members.size(), 3u);
+    EXPECT_EQ(party->members[0].ready, 1); // any nonzero number
+    EXPECT_EQ(party->members[0].side, 1);
+    for (const PartyMember& m : {party->members[1], party->members[2]})
+        EXPECT_TRUE(m.id == 0 && m.side == 0 && m.ready == 0 && m.slot == -1);
+    for (const char* ignored : {"", "{", "[1]", R"({"t":5,"host":1})", R"({"t":"rooms"})"}) read(ignored);
+    EXPECT_EQ(party->hostId, 7);
+
+    read(R"({"t":"start","seed":4294967301,"delay":1,"slots":[{"id":4,"alias":"A"},null,{"id":4},7]})");
+    EXPECT_TRUE(party->started);
+    EXPECT_EQ(party->seed, 5u); // the low 32 bits
+    EXPECT_EQ(party->delay, 2);
+    EXPECT_EQ(party->slotAliases[0], "A");
+    EXPECT_EQ(party->slotIds[1], 0);
+    EXPECT_EQ(party->ownSlot, 2); // the last slot with the own id
+    struct Case {
+        const char* fields;
+        int delay;
+        uint32_t seed;
+    };
+    for (const Case& c : {Case{R"("delay":50,"seed":"12")", 20, 0}, Case{R"("delay":true,"seed":-1)", 2, 0xFFFFFFFF},
+                          Case{R"("delay":"3","seed":1e999)", 6, 0}, Case{R"("delay":-1e999,"seed":2.9)", 6, 2}}) {
+        read(std::string(R"({"t":"start",)") + c.fields + "}");
+        EXPECT_EQ(party->delay, c.delay) << c.fields;
+        EXPECT_EQ(party->seed, c.seed) << c.fields;
+        EXPECT_EQ(party->ownSlot, -1);
+    }
+}
+
+TEST_F(LobbyMessages, EmotesDropsAndPongs) {
+    for (const char* e : {R"({"slot":-1,"e":2})", R"({"slot":1,"e":8})", R"({"slot":1})", R"({"slot":1,"e":"2"})",
+                          R"({"slot":1,"e":1e999})", R"({"slot":3,"e":7.9})"})
+        read(std::string(R"({"t":"emote",)") + (e + 1));
+    EXPECT_EQ(party->emoteCount, 6);
+    ASSERT_EQ(party->emotes.size(), 1u);
+    EXPECT_EQ(party->emotes[0].slot, 3);
+    EXPECT_EQ(party->emotes[0].emote, 7);
+
+    party->delay = 6;
+    party->currentTick = 80;
+    read(R"({"t":"drop","slot":2,"after":100,"alias":"LEO"})");
+    EXPECT_EQ(party->humanUntil[2], 101);
+    EXPECT_EQ(party->notice, "LEO LEFT - THE CPU TAKES OVER");
+    EXPECT_EQ(party->rollbackTick, kNeverTick);
+    read(R"({"t":"drop","slot":1.7})"); // no "after": from the first tick after the neutral ones
+    EXPECT_EQ(party->humanUntil[1], 6);
+    EXPECT_EQ(party->rollbackTick, 6); // already simulated
+    read(R"({"t":"drop","slot":0,"after":2147483647})");
+    EXPECT_EQ(party->humanUntil[0], kNeverTick);
+    read(R"({"t":"drop","slot":7,"after":10})");
+    read(R"({"t":"drop","slot":-1e999,"after":10})");
+    EXPECT_EQ(party->humanUntil[2], 101);
+
+    read(R"({"t":"pong"})"); // none in flight
+    EXPECT_EQ(party->ping, 0.0f);
+    party->pingSentAt = fakeNow;
+    fakeNow += 0.040;
+    read(R"({"t":"pong"})");
+    EXPECT_NEAR(party->ping, 40.0f, 0.01f); // the first sample as it is
+    EXPECT_DOUBLE_EQ(party->nextPingAt, fakeNow + 1.0);
+    party->pingSentAt = fakeNow;
+    fakeNow += 0.140;
+    read(R"({"t":"pong"})");
+    EXPECT_NEAR(party->ping, 70.0f, 0.01f); // 40 + (140 - 40) x 0.3
+}
+
+TEST(DelayedQueue, KeepsTheArrivalOrderUnderJitter) {
+    programSrand(7);
+    std::deque<DelayedMessage> queue;
+    for (int i = 0; i < 200; ++i) delayMessage(queue, WsMessage{false, std::to_string(i)}, 10.0 + i * 0.001, 0.08, 0.04);
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(queue[i].bytes, std::to_string(i));
+        EXPECT_GE(queue[i].deliverAt, i ? queue[i - 1].deliverAt : 0);
+        EXPECT_GE(queue[i].deliverAt, 10.0 + i * 0.001 + 0.08);
+        EXPECT_LE(queue[i].deliverAt, 10.0 + 0.199 + 0.08 + 0.04);
+    }
+}
+
+// Two game clients in one party on the real server, driven by updateParty.
+TEST_F(PartyServerSuite, LobbyClientMeetsStartsAndLosesAPlayer) {
+    netClock = steadyClock;
+    auto host = std::make_unique<NetParty>(), guest = std::make_unique<NetParty>(), lost = std::make_unique<NetParty>();
+    auto frames = [&](auto done) {
+        for (int i = 0; i < 1000 && !done(); ++i) {
+            for (NetParty* p : {host.get(), guest.get(), lost.get()}) updateParty(*p, 1 / 60.0f);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    };
+    for (NetParty* p : {host.get(), guest.get(), lost.get()}) p->serverUrl = server->url("");
+    joinParty(*lost, "ZZZZZ", "LOST");
+    createParty(*host, "MAYA");
+    ASSERT_TRUE(frames([&] { return !host->code.empty() && lost->state == PARTY_ENDED; }));
+    EXPECT_EQ(lost->errorText, "No party with that code.");
+    std::string lower = host->code;
+    for (char& c : lower) c = char(std::tolower(c));
+    joinParty(*guest, lower, "LEO \"2\"");
+    ASSERT_TRUE(frames([&] { return host->members.size() == 2 && guest->members.size() == 2; }));
+    EXPECT_EQ(guest->members[1].alias, "LEO \"2\"");
+
+    PartySettings rules = host->settings;
+    rules.mode = "1v1";
+    sendSettings(*host, rules);
+    sendReady(*guest, true);
+    ASSERT_TRUE(frames([&] { return guest->settings.mode == "1v1" && host->members[1].ready; }));
+    sendStart(*host);
+    ASSERT_TRUE(frames([&] { return host->started && guest->started && host->ping > 0; }));
+    EXPECT_EQ(host->seed, guest->seed);
+    EXPECT_EQ(host->ownSlot, 0);
+    EXPECT_EQ(guest->ownSlot, 2);
+
+    // The match begins (as startNetMatch does it); the guest's inputs reach
+    // the host, then the guest goes.
+    for (NetParty* p : {host.get(), guest.get()}) p->started = false, p->inMatch = true;
+    NetInput records[3];
+    std::string packet;
+    buildInputPacket(packet, 2, 6, records, 3);
+    sendPartyMessage(*guest, true, packet);
+    ASSERT_TRUE(frames([&] { return host->newestTick[2] == 8; }));
+    leaveParty(*guest);
+    ASSERT_TRUE(frames([&] { return host->noticeTimer > 0; }));
+    EXPECT_EQ(host->notice, "LEO \"2\" LEFT - THE CPU TAKES OVER");
+    EXPECT_EQ(host->humanUntil[2], 9);
+    host->socket.close();
+    ASSERT_TRUE(frames([&] { return host->state == PARTY_ENDED; }));
+    EXPECT_EQ(host->errorText, "Disconnected from the party.");
+}

@@ -1,0 +1,201 @@
+// The rollback netcode between two peers in one process, over a fake
+// transport that delays every message by a few frames (in order, as the
+// server does): both peers and an offline replay of the inputs they agreed on
+// must give the same hash for every tick; a diverged guest is repaired by the
+// host's resync; a silent peer stalls the match until its drop hands the slot
+// to the CPU.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <memory>
+
+#include "net/match_packets.h"
+#include "net/net_clock.h"
+#include "net/netcode.h"
+#include "sim/match_driver.h"
+#include "sim/snapshot.h"
+#include "tests/sim/test_match.h"
+
+namespace {
+
+constexpr uint32_t kSeed = 99;
+constexpr int kHostId = 1, kGuestId = 2;
+constexpr int kGuestSlot = 2;
+constexpr float kFrame = 1.0f / 60.0f;
+
+double fakeNow = 0;
+double fakeClock() { return fakeNow; }
+
+struct Peer {
+    std::unique_ptr<NetParty> party = std::make_unique<NetParty>();
+    std::unique_ptr<MatchState> match = std::make_unique<MatchState>();
+    std::vector<WsMessage> outbox;
+    bool silent = false; // stopped playing; nothing it sends arrives
+    int heard = 0;       // sound and music events played
+
+    Peer(int ownId, int ownSlot) {
+        NetParty& p = *party;
+        p.ownId = ownId;
+        p.hostId = kHostId;
+        p.slotIds[0] = kHostId;
+        p.slotIds[kGuestSlot] = kGuestId;
+        p.slotAliases[kGuestSlot] = "LEO";
+        p.ownSlot = ownSlot;
+        p.outbox = &outbox;
+        startTestMatch(*match, ownSlot, false, false, kSeed);
+        startNetMatch(p, *match);
+    }
+};
+
+// A busy player: every few frames the stick swings and a button may go
+// down, so that some predictions miss and some hold.
+RawInput playerInput(int frame, int who) {
+    constexpr int kHoldFrames = 5;
+    uint32_t x = uint32_t(frame / kHoldFrames) * 2654435761u + uint32_t(who) * 97u + 1u;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    RawInput in;
+    in.moveX = float((x >> 4) & 255) / 127.5f - 1.0f;
+    in.moveY = float((x >> 12) & 255) / 127.5f - 1.0f;
+    in.lookDX = float((x >> 20) & 31) - 15.0f;
+    in.sprintDown = (x >> 25) & 1;
+    in.shootDown = ((x >> 26) & 7) == 0;
+    if (frame % kHoldFrames == 0) {
+        in.shootPressed = ((x >> 22) & 3) == 0;
+        in.passPressed = ((x >> 8) & 7) == 0;
+        in.movePressed = ((x >> 16) & 15) == 0;
+    }
+    return in;
+}
+
+class Netcode : public ::testing::Test {
+protected:
+    void SetUp() override { netClock = fakeClock; }
+
+    // One frame of both peers; a message arrives 2 to 6 frames after it left.
+    void frame() {
+        fakeNow += kFrame;
+        ++frameNo;
+        for (int side = 0; side < 2; ++side) {
+            Peer& from = side == 0 ? host : guest;
+            Peer& to = side == 0 ? guest : host;
+            auto& link = links[side];
+            const int arrival = std::max(link.empty() ? 0 : link.back().first, frameNo + 2 + frameNo % 5);
+            for (WsMessage& m : from.outbox)
+                if (!from.silent) link.push_back({arrival, m.bytes});
+            from.outbox.clear();
+            while (!link.empty() && link.front().first <= frameNo) {
+                const std::string& b = link.front().second;
+                handleNetPacket(*to.party, reinterpret_cast<const uint8_t*>(b.data()), b.size());
+                link.pop_front();
+            }
+        }
+        for (Peer* p : {&host, &guest}) {
+            if (p->silent) continue;
+            updateNetSession(*p->party, *p->match, kFrame, playerInput(frameNo, p == &host), false, {});
+            p->heard += int(p->match->events.size()); // the frame plays them
+            p->match->events.clear();
+        }
+    }
+
+    // Replays the host's agreed inputs offline and checks every tick's hash
+    // against each running peer's.
+    void expectReplayMatches(int32_t fromTick, int atLeast) {
+        const NetParty& p = *host.party;
+        auto replay = std::make_unique<MatchState>();
+        startTestMatch(*replay, -1, false, false, kSeed);
+        replay->online = 1;
+        int checked = 0;
+        for (int32_t t = 0; t <= p.confirmedTick && t < p.currentTick; ++t) {
+            PlayerInput inputs[4];
+            replay->humanMask = 0;
+            for (int k = 0; k < 4; ++k) {
+                unpackInput(NetInput{}, inputs[k]);
+                if (!((p.slotMask >> k) & 1) || t >= p.humanUntil[k]) continue;
+                replay->humanMask |= 1u << k;
+                if (t < p.delay) continue;
+                ASSERT_EQ(p.inputTags[k][t % kInputRingSize], t) << "slot " << k;
+                unpackInput(p.inputRing[k][t % kInputRingSize], inputs[k]);
+            }
+            stepMatchFrame(*replay, inputs);
+            if (t < fromTick) continue;
+            const uint32_t hash = hashMatchState(*replay);
+            ASSERT_EQ(p.hashRing[t % kInputRingSize], hash) << "host, tick " << t;
+            if (!guest.silent && t <= guest.party->confirmedTick && t < guest.party->currentTick) {
+                ASSERT_EQ(guest.party->hashRing[t % kInputRingSize], hash) << "guest, tick " << t;
+            }
+            ++checked;
+        }
+        EXPECT_GT(checked, atLeast);
+    }
+
+    Peer host{kHostId, 0};
+    Peer guest{kGuestId, kGuestSlot};
+    std::deque<std::pair<int, std::string>> links[2];
+    int frameNo = 0;
+};
+
+} // namespace
+
+TEST_F(Netcode, PeersAgreeWithAnOfflineReplayThroughTheirRollbacks) {
+    for (int f = 0; f < 600; ++f) frame();
+    for (Peer* p : {&host, &guest}) {
+        EXPECT_GT(p->party->longestRollback, 2);
+        EXPECT_GT(p->party->currentTick, 500);
+        EXPECT_EQ(p->party->resyncs, 0);
+    }
+    expectReplayMatches(0, 500);
+
+    // Ticks played again are not heard again, nor shown: the last two seconds
+    // once more post no event and no callout, and give the same hashes.
+    NetParty& p = *host.party;
+    MatchState& m = *host.match;
+    const int heardBefore = host.heard;
+    for (int f = 0; f < kMaxRollbackTicks; ++f) frame();
+    EXPECT_GT(host.heard, heardBefore);
+    undoNetSmoothing(p.smoothing, m);
+    const size_t shown = m.callouts.size();
+    const int32_t from = p.currentTick - kMaxRollbackTicks, last = p.currentTick - 1;
+    const uint32_t lastHash = p.hashRing[last % kInputRingSize];
+    const MatchSnapshot start = p.snapshotRing[from % kSnapshotRingSize];
+    rollbackTo(p, m, from, start.data(), start.size());
+    EXPECT_TRUE(m.events.empty());
+    EXPECT_EQ(m.callouts.size(), shown);
+    EXPECT_EQ(p.hashRing[last % kInputRingSize], lastHash);
+}
+
+TEST_F(Netcode, TheHostsResyncRepairsADivergedGuest) {
+    for (int f = 0; f < 200; ++f) frame();
+    // Push the guest off course for good: its match and every saved start of
+    // a tick a rollback could return to.
+    constexpr size_t kPlayer1Energy = 196 + 1536 + 1236;
+    const float tired = 0.25f;
+    guest.match->players[1].energy = tired;
+    for (MatchSnapshot& image : guest.party->snapshotRing)
+        if (!image.empty()) std::memcpy(image.data() + kPlayer1Energy, &tired, sizeof tired);
+    const int32_t pushedAt = guest.party->currentTick;
+    for (int f = 0; f < 400; ++f) frame();
+    EXPECT_GE(guest.party->resyncs, 1);
+    EXPECT_EQ(host.party->resyncs, 0);
+    expectReplayMatches(pushedAt + 2 * kResyncInterval, 100);
+}
+
+TEST_F(Netcode, ASilentPeerStallsTheMatchUntilItsDrop) {
+    for (int f = 0; f < 120; ++f) frame();
+    guest.silent = true;
+    for (int f = 0; f < 120; ++f) frame();
+    NetParty& p = *host.party;
+    EXPECT_EQ(p.currentTick - p.confirmedTick, kStallAhead + 1);
+    EXPECT_EQ(p.waitingAlias, "LEO");
+    EXPECT_GT(p.stallTime, 1.0f);
+    const int32_t lastRelayed = p.newestTick[kGuestSlot];
+    handleLobbyMessage(p, "{\"t\":\"drop\",\"slot\":2,\"after\":" + std::to_string(lastRelayed) + "}");
+    EXPECT_EQ(p.rollbackTick, lastRelayed + 1);
+    for (int f = 0; f < 60; ++f) frame();
+    EXPECT_EQ(p.stallTime, 0.0f);
+    EXPECT_EQ(host.match->humanMask, 0b0001u);
+    EXPECT_GT(p.currentTick, lastRelayed + 100);
+    expectReplayMatches(0, 200);
+}
