@@ -84,17 +84,9 @@ TEST(IntroPictures, FramesAtFixedTimesAreTheSameInTwoRuns) {
     }
     for (int i = 0; i < kTimeCount; ++i) {
         const std::string a = readFile(framePath(root / "run1", i)), b = readFile(framePath(root / "run2", i));
-        ASSERT_FALSE(a.empty()) << framePath(root / "run1", i);
+        // Not blank: a flat picture would compress to a few kilobytes.
+        EXPECT_GT(a.size(), 100000u) << framePath(root / "run1", i);
         EXPECT_TRUE(a == b) << "intro time " << kTimes[i];
-        // Not blank: a frame holds many distinct colours.
-        Image image = LoadImage(framePath(root / "run1", i).c_str());
-        Color* pixels = LoadImageColors(image);
-        int changes = 0;
-        for (int p = 1; p < image.width * image.height; p += 97)
-            changes += pixels[p].r != pixels[p - 1].r || pixels[p].g != pixels[p - 1].g;
-        EXPECT_GT(changes, 500) << "intro time " << kTimes[i];
-        UnloadImageColors(pixels);
-        UnloadImage(image);
     }
 }
 

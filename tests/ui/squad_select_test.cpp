@@ -48,31 +48,16 @@ TEST(SquadOpponent, SkipsTheHomeTeamBothWaysAndIsPushedOnByIt) {
     menuSound = device;
 }
 
-TEST(SquadCard, TextsForTwoOnTwoAndOneOnOne) {
-    Team away;
-    away.city = "HARBOR";
-    away.name = "GULLS";
-    away.players[0].last = "REEF";
-    away.players[1].last = "TIDE";
-    EXPECT_EQ(squadSummary(away, 1, false), "VS  HARBOR GULLS  -  REEF & TIDE");
-    EXPECT_EQ(squadSummary(away, 1, true), "1 ON 1 VS  HARBOR GULLS  -  TIDE");
-    EXPECT_EQ(squadSummary(away, 0, true), "1 ON 1 VS  HARBOR GULLS  -  REEF");
-    RosterPlayer p;
-    p.first = "DUKE";
-    p.last = "NOVA";
-    p.position = "GUARD";
-    p.look.number = 3;
-    p.look.height = 1.9f;
-    EXPECT_EQ(squadCardName(p), "#3 DUKE NOVA");
-    EXPECT_EQ(squadCardDetails(p), "GUARD  -  1.90 M");
-}
-
-TEST(SquadCard, RatingNumbersBarsAndAccent) {
+TEST(SquadCard, TextsRatingsAndAccent) {
+    initTeams();
+    EXPECT_EQ(squadCardName(teams[0].players[0]), "#3 DUKE NOVA");
+    EXPECT_EQ(squadCardDetails(teams[0].players[0]), "GUARD  -  1.90 M");
+    EXPECT_EQ(squadSummary(teams[1], 1, false), "VS  CHROME BAY COBRAS  -  FLASH & TATE");
+    EXPECT_EQ(squadSummary(teams[1], 1, true), "1 ON 1 VS  CHROME BAY COBRAS  -  TATE");
     EXPECT_EQ(ratingShown(1.0f), 99);
     EXPECT_EQ(ratingBarWidth(1.0f), 200);
     EXPECT_EQ(ratingShown(0.5f), 49);
     EXPECT_EQ(ratingBarWidth(0.5f), 100);
-    EXPECT_EQ(ratingShown(0.0f), 0);
     Team t;
     t.primary = {40, 40, 60, 255}; // 140: too dark to highlight with
     t.secondary = {230, 200, 40, 255};
