@@ -4,8 +4,10 @@
 #include "characters/skeleton.h"
 
 #include <cmath>
+#include <cstddef>
 #include <raylib.h>
 #include <raymath.h>
+#include <xmmintrin.h>
 
 #include "characters/character_model.h"
 
@@ -16,12 +18,83 @@ constexpr float kDefaultBuild = 1.0f;
 constexpr float kThigh = 0.245f; // x height
 constexpr float kShin = 0.235f;  // x height
 
+// Posing composes some fifty matrices per skeleton, and the state hash covers
+// the posed hands, so every product here is raylib's MatrixMultiply to the
+// last bit: each element is the same four products summed left to right. The
+// matrices stay in registers as their four memory blocks (m0 m4 m8 m12)
+// (m1 m5 m9 m13) (m2 m6 m10 m14) (m3 m7 m11 m15): block k of l x r is l's
+// blocks weighted by the four elements of r's block k.
+static_assert(sizeof(Matrix) == 16 * sizeof(float) && offsetof(Matrix, m1) == 4 * sizeof(float));
+
+struct Blocks {
+    __m128 b[4];
+};
+
+inline __m128 lanes(float a, float b, float c, float d) { return _mm_setr_ps(a, b, c, d); }
+template <int J> inline __m128 splat(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(J, J, J, J)); }
+
+inline Blocks compose(const Blocks& l, const Blocks& r) {
+    Blocks out;
+    for (int k = 0; k < 4; ++k) {
+        const __m128 w = r.b[k];
+        __m128 sum = _mm_mul_ps(l.b[0], splat<0>(w));
+        sum = _mm_add_ps(sum, _mm_mul_ps(l.b[1], splat<1>(w)));
+        sum = _mm_add_ps(sum, _mm_mul_ps(l.b[2], splat<2>(w)));
+        sum = _mm_add_ps(sum, _mm_mul_ps(l.b[3], splat<3>(w)));
+        out.b[k] = sum;
+    }
+    return out;
+}
+
+inline Blocks load(const Matrix& m) {
+    const float* f = &m.m0;
+    return {{_mm_loadu_ps(f), _mm_loadu_ps(f + 4), _mm_loadu_ps(f + 8), _mm_loadu_ps(f + 12)}};
+}
+
+inline Matrix store(const Blocks& m) {
+    Matrix out;
+    float* f = &out.m0;
+    for (int k = 0; k < 4; ++k) _mm_storeu_ps(f + 4 * k, m.b[k]);
+    return out;
+}
+
+// raylib's cos and sin of a rotation; a zero angle (most joints turn about
+// one axis only) gives them without the trigonometry: cos 0 = 1, sin(+-0) = +-0.
+struct Turn {
+    float c, s;
+};
+inline Turn turn(float a) { return a == 0 ? Turn{1.0f, a} : Turn{std::cos(a), std::sin(a)}; }
+
+// MatrixRotateX, MatrixRotateY, MatrixRotateZ and MatrixTranslate.
+inline Blocks rotateX(float a) {
+    const Turn t = turn(a);
+    return {{lanes(1, 0, 0, 0), lanes(0, t.c, -t.s, 0), lanes(0, t.s, t.c, 0), lanes(0, 0, 0, 1)}};
+}
+inline Blocks rotateY(float a) {
+    const Turn t = turn(a);
+    return {{lanes(t.c, 0, t.s, 0), lanes(0, 1, 0, 0), lanes(-t.s, 0, t.c, 0), lanes(0, 0, 0, 1)}};
+}
+inline Blocks rotateZ(float a) {
+    const Turn t = turn(a);
+    return {{lanes(t.c, -t.s, 0, 0), lanes(t.s, t.c, 0, 0), lanes(0, 0, 1, 0), lanes(0, 0, 0, 1)}};
+}
+inline Blocks translate(float x, float y, float z) {
+    return {{lanes(1, 0, 0, x), lanes(0, 1, 0, y), lanes(0, 0, 1, z), lanes(0, 0, 0, 1)}};
+}
+
 // Local transform: T(t) then RotX(rx), RotY(ry), RotZ(rz) about the moved axes.
-Matrix local(Vector3 t, float rx, float ry, float rz) {
-    Matrix m = MatrixRotateZ(rz);
-    m = MatrixMultiply(m, MatrixRotateY(ry));
-    m = MatrixMultiply(m, MatrixRotateX(rx));
-    return MatrixMultiply(m, MatrixTranslate(t.x, t.y, t.z));
+inline Blocks local(Vector3 t, float rx, float ry, float rz) {
+    Blocks m = rotateZ(rz);
+    m = compose(m, rotateY(ry));
+    m = compose(m, rotateX(rx));
+    return compose(m, translate(t.x, t.y, t.z));
+}
+
+// The same for a joint that turns about x only: RotZ(0) RotY(0) is the same
+// product every time, so it is made once.
+inline Blocks localX(Vector3 t, float rx) {
+    static const Blocks noTurn = compose(rotateZ(0), rotateY(0));
+    return compose(compose(noTurn, rotateX(rx)), translate(t.x, t.y, t.z));
 }
 
 Vector3 origin(const Matrix& m) { return {m.m12, m.m13, m.m14}; }
@@ -77,54 +150,55 @@ void poseSkeleton(Skeleton& out, const CharacterModel* model, const Pose& p, Vec
     const float b = modelBuild(model);
     Matrix* j = out.joints;
 
-    Matrix pelvis = MatrixMultiply(MatrixRotateY(0.3f * pose(p, POSE_TRUNK_TWIST)),
-                                   MatrixTranslate(0, 0.52f * h - pose(p, POSE_PELVIS_DROP), 0));
-    j[JOINT_PELVIS] = MatrixMultiply(pelvis, MatrixRotateY(yaw));
-    j[JOINT_SPINE] = MatrixMultiply(local({0, 0.06f * h, 0}, pose(p, POSE_TRUNK_PITCH),
-                                          0.7f * pose(p, POSE_TRUNK_TWIST), pose(p, POSE_TRUNK_ROLL)),
-                                    j[JOINT_PELVIS]);
-    j[JOINT_NECK] = MatrixMultiply(local({0, 0.272f * h, -0.004f * h}, 0.35f * pose(p, POSE_HEAD_PITCH), 0, 0),
-                                   j[JOINT_SPINE]);
+    const Blocks pelvis = compose(compose(rotateY(0.3f * pose(p, POSE_TRUNK_TWIST)),
+                                          translate(0, 0.52f * h - pose(p, POSE_PELVIS_DROP), 0)),
+                                  rotateY(yaw));
+    const Blocks spine = compose(local({0, 0.06f * h, 0}, pose(p, POSE_TRUNK_PITCH), 0.7f * pose(p, POSE_TRUNK_TWIST),
+                                       pose(p, POSE_TRUNK_ROLL)),
+                                 pelvis);
+    const Blocks neck = compose(localX({0, 0.272f * h, -0.004f * h}, 0.35f * pose(p, POSE_HEAD_PITCH)), spine);
     // Head: RotY(headYaw) before RotX, so compose it by hand.
-    Matrix head = MatrixMultiply(MatrixRotateX(0.65f * pose(p, POSE_HEAD_PITCH)),
-                                 MatrixRotateY(pose(p, POSE_HEAD_YAW)));
-    head = MatrixMultiply(head, MatrixTranslate(0, 0.024f * h, 0));
-    j[JOINT_HEAD] = MatrixMultiply(head, j[JOINT_NECK]);
+    Blocks head = compose(rotateX(0.65f * pose(p, POSE_HEAD_PITCH)), rotateY(pose(p, POSE_HEAD_YAW)));
+    head = compose(compose(head, translate(0, 0.024f * h, 0)), neck);
+    Blocks world[JOINT_COUNT];
+    world[JOINT_PELVIS] = pelvis;
+    world[JOINT_SPINE] = spine;
+    world[JOINT_NECK] = neck;
+    world[JOINT_HEAD] = head;
 
     for (int side = 0; side < 2; ++side) {
         const float s = side == 0 ? 1.0f : -1.0f;
         // Upper arm: RotX, RotZ, RotY in that order.
-        Matrix arm = MatrixMultiply(MatrixRotateY(s * pose(p, POSE_SHOULDER_TWIST, side)),
-                                    MatrixRotateZ(s * pose(p, POSE_SHOULDER_RAISE, side)));
-        arm = MatrixMultiply(arm, MatrixRotateX(-pose(p, POSE_SHOULDER_PITCH, side)));
-        arm = MatrixMultiply(arm, MatrixTranslate(s * 0.108f * h * (0.9f + 0.1f * b), 0.248f * h, -0.006f * h));
+        Blocks arm = compose(rotateY(s * pose(p, POSE_SHOULDER_TWIST, side)),
+                             rotateZ(s * pose(p, POSE_SHOULDER_RAISE, side)));
+        arm = compose(arm, rotateX(-pose(p, POSE_SHOULDER_PITCH, side)));
+        arm = compose(arm, translate(s * 0.108f * h * (0.9f + 0.1f * b), 0.248f * h, -0.006f * h));
         const int a = armJoint(side);
-        j[a] = MatrixMultiply(arm, j[JOINT_SPINE]);
-        j[a + 1] = MatrixMultiply(local({0, -0.17f * h, 0}, -pose(p, POSE_ELBOW_BEND, side), 0, 0), j[a]);
-        j[a + 2] = MatrixMultiply(local({0, -0.15f * h, 0}, -pose(p, POSE_WRIST_BEND, side), 0, 0), j[a + 1]);
+        world[a] = compose(arm, spine);
+        world[a + 1] = compose(localX({0, -0.17f * h, 0}, -pose(p, POSE_ELBOW_BEND, side)), world[a]);
+        world[a + 2] = compose(localX({0, -0.15f * h, 0}, -pose(p, POSE_WRIST_BEND, side)), world[a + 1]);
 
         const int t = thighJoint(side);
         const float hip = pose(p, POSE_HIP_PITCH, side), spread = pose(p, POSE_LEG_SPREAD, side);
         const float knee = pose(p, POSE_KNEE_BEND, side);
-        j[t] = MatrixMultiply(local({s * 0.056f * h, -0.02f * h, 0}, -hip, 0, s * spread), j[JOINT_PELVIS]);
-        j[t + 1] = MatrixMultiply(local({0, -0.245f * h, 0}, knee, 0, 0), j[t]);
-        j[t + 2] = MatrixMultiply(
-            local({0, -0.235f * h, 0}, hip - knee + pose(p, POSE_ANKLE_PITCH, side), 0, -s * spread), j[t + 1]);
+        world[t] = compose(local({s * 0.056f * h, -0.02f * h, 0}, -hip, 0, s * spread), pelvis);
+        world[t + 1] = compose(localX({0, -0.245f * h, 0}, knee), world[t]);
+        world[t + 2] = compose(local({0, -0.235f * h, 0}, hip - knee + pose(p, POSE_ANKLE_PITCH, side), 0, -s * spread),
+                               world[t + 1]);
     }
-
     float lift = 0.0f;
     if (ground) {
-        float lowest = origin(j[JOINT_PELVIS]).y - 0.11f * h;
+        float lowest = origin(store(pelvis)).y - 0.11f * h;
         for (int side = 0; side < 2; ++side) {
-            const Matrix& foot = j[footJoint(side)];
+            const Matrix foot = store(world[footJoint(side)]);
             lowest = std::fmin(lowest, Vector3Transform({0, -0.041f * h, 0.085f * h}, foot).y);
             lowest = std::fmin(lowest, Vector3Transform({0, -0.041f * h, -0.03f * h}, foot).y);
-            lowest = std::fmin(lowest, origin(j[thighJoint(side) + 1]).y - 0.05f * h);
+            lowest = std::fmin(lowest, origin(store(world[thighJoint(side) + 1])).y - 0.05f * h);
         }
         lift = -lowest;
     }
-    const Matrix place = MatrixTranslate(root.x, root.y + lift, root.z);
-    for (int i = 0; i < JOINT_COUNT; ++i) j[i] = MatrixMultiply(j[i], place);
+    const Blocks place = translate(root.x, root.y + lift, root.z);
+    for (int i = 0; i < JOINT_COUNT; ++i) j[i] = store(compose(world[i], place));
     out.groundLift = lift;
 }
 

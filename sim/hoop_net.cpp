@@ -5,9 +5,12 @@
 #include "sim/hoop_net.h"
 
 #include <cmath>
+#include <cstring>
 #include <raylib.h>
+#include <xmmintrin.h>
 
 #include "sim/court_geometry.h"
+#include "sim/vector_lanes.h"
 
 namespace {
 
@@ -29,16 +32,41 @@ constexpr float kBallPushRadius = 0.133f;
 constexpr float kBallPushMin = 0.00001f;
 constexpr float kBallVelocityShare = 0.55f;
 constexpr float kNodeVelocityKeep = 0.4f;
+constexpr float kPushReachSquared = 1.01f * kBallPushRadius * kBallPushRadius; // a margin over the exact test
+constexpr float kBallClearSquared = 2.0f * kPushReachSquared; // the ball is far from a net at rest
+// Below this a motion moves nothing (a node's coordinates are tenths of a
+// metre): a spring at rest is settled instead of decaying into subnormal
+// numbers that never reach zero and make every later step slow.
+constexpr float kSettled = 1e-20f;
 
-// One axis of a node's spring, semi-implicit: velocity first, then position.
-void springAxis(float& pos, float& vel, float target, float dt) {
-    vel += ((target - pos) * kNodeStiffness - vel * kNodeDamping) * dt;
-    pos += vel * dt;
+// The rest shape, without the tilt of the top ring: computed once.
+struct RestShape {
+    Vector3 p[kNetRows][kNetColumns];
+};
+
+const RestShape& restShape() {
+    static const RestShape shape = [] {
+        RestShape s;
+        for (int r = 0; r < kNetRows; ++r)
+            for (int c = 0; c < kNetColumns; ++c) {
+                const float t = r / 6.0f;
+                const float radius = kTopRadius - kNarrowing * std::pow(t, kNarrowingPower);
+                const float angle = (c + 0.5f * (r % 2)) * 2.0f * PI / kNetColumns;
+                s.p[r][c] = {std::sin(angle) * radius, kTopY - kNetLength * t, std::cos(angle) * radius};
+            }
+        return s;
+    }();
+    return shape;
 }
+
+// The top ring hangs on the rim, which tilts about its back edge.
+float topRingY(float z, float tilt) { return kTopY - (z + kRimRadius) * tilt; }
 
 void pushOutOfBall(Vector3& pos, Vector3& vel, Vector3 ball, Vector3 ballVel) {
     const Vector3 d = {pos.x - ball.x, pos.y - ball.y, pos.z - ball.z};
-    const float len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    const float lengthSquared = d.x * d.x + d.y * d.y + d.z * d.z;
+    if (lengthSquared > kPushReachSquared) return; // clearly out of reach: no square root
+    const float len = std::sqrt(lengthSquared);
     if (!(len > kBallPushMin) || len >= kBallPushRadius) return;
     const float k = kBallPushRadius / len;
     pos = {ball.x + d.x * k, ball.y + d.y * k, ball.z + d.z * k};
@@ -47,14 +75,67 @@ void pushOutOfBall(Vector3& pos, Vector3& vel, Vector3 ball, Vector3 ballVel) {
            ballVel.z * kBallVelocityShare + vel.z * kNodeVelocityKeep};
 }
 
+// One axis of four nodes' springs, semi-implicit (velocity first, then
+// position), each lane on its own node; a spring at rest is settled.
+void springLanes(__m128& pos, __m128& vel, __m128 target, __m128 dt) {
+    const __m128 pull = _mm_mul_ps(_mm_sub_ps(target, pos), _mm_set1_ps(kNodeStiffness));
+    vel = _mm_add_ps(vel, _mm_mul_ps(_mm_sub_ps(pull, _mm_mul_ps(vel, _mm_set1_ps(kNodeDamping))), dt));
+    pos = _mm_add_ps(pos, _mm_mul_ps(vel, dt));
+    const __m128 sign = _mm_set1_ps(-0.0f), settled = _mm_set1_ps(kSettled);
+    const __m128 still = _mm_and_ps(_mm_cmplt_ps(_mm_andnot_ps(sign, vel), settled),
+                                    _mm_cmplt_ps(_mm_andnot_ps(sign, _mm_sub_ps(pos, target)), settled));
+    vel = _mm_andnot_ps(still, vel);
+    pos = _mm_or_ps(_mm_and_ps(still, target), _mm_andnot_ps(still, pos));
+}
+
+// Four nodes side by side (the rows below the rim, taken in order); the few
+// the ball reaches are pushed one by one afterwards. drop: each node's row's.
+void stepFourNodes(Vector3* pos, Vector3* vel, const Vector3* rest, __m128 drop, float dt, Vector3 ball,
+                   Vector3 ballVel) {
+    __m128 px, py, pz, vx, vy, vz, tx, ty, tz;
+    loadFour(pos, px, py, pz);
+    loadFour(vel, vx, vy, vz);
+    loadFour(rest, tx, ty, tz);
+    ty = _mm_sub_ps(ty, drop);
+    const __m128 step = _mm_set1_ps(dt);
+    springLanes(px, vx, tx, step);
+    springLanes(py, vy, ty, step);
+    springLanes(pz, vz, tz, step);
+    const __m128 dx = _mm_sub_ps(px, _mm_set1_ps(ball.x)), dy = _mm_sub_ps(py, _mm_set1_ps(ball.y));
+    const __m128 dz = _mm_sub_ps(pz, _mm_set1_ps(ball.z));
+    const __m128 lengthSquared = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
+    const int reached = _mm_movemask_ps(_mm_cmple_ps(lengthSquared, _mm_set1_ps(kPushReachSquared)));
+    storeFour(&pos->x, px, py, pz);
+    storeFour(&vel->x, vx, vy, vz);
+    for (int i = 0; i < 4; ++i)
+        if (reached & (1 << i)) pushOutOfBall(pos[i], vel[i], ball, ballVel);
+}
+
+// A net at rest (the rim level and still, every node exactly on its rest
+// point with no velocity, to the bit) with the ball well clear of it: a step
+// would leave every bit as it is, so it is skipped.
+bool restsUntouched(const HoopNet& net, Vector3 ball) {
+    static const HoopNet still = [] {
+        HoopNet n;
+        initNet(n);
+        return n;
+    }();
+    if (std::memcmp(&net.rimAngle, &still.rimAngle, sizeof(float)) != 0 ||
+        std::memcmp(&net.rimVel, &still.rimVel, sizeof(float)) != 0)
+        return false;
+    // The rest shape lies inside the rim's radius, between the rim and the net's bottom.
+    const float away = std::sqrt(ball.x * ball.x + ball.z * ball.z) - kTopRadius;
+    const float above = ball.y - kTopY, below = kTopY - kNetLength - ball.y;
+    const float h = std::fmax(away, 0.0f), v = std::fmax(std::fmax(above, below), 0.0f);
+    if (h * h + v * v <= kBallClearSquared) return false;
+    return std::memcmp(net.pos, still.pos, sizeof net.pos) == 0 && std::memcmp(net.vel, still.vel, sizeof net.vel) == 0;
+}
+
 } // namespace
 
 Vector3 netRestPoint(const HoopNet& net, int row, int column) {
-    const float t = row / 6.0f;
-    const float radius = kTopRadius - kNarrowing * std::pow(t, kNarrowingPower);
-    const float angle = (column + 0.5f * (row % 2)) * 2.0f * PI / kNetColumns;
-    Vector3 p = {std::sin(angle) * radius, kTopY - kNetLength * t, std::cos(angle) * radius};
-    if (row == 0) p.y = kTopY - (p.z + kRimRadius) * std::sin(net.rimAngle);
+    Vector3 p = restShape().p[row][column];
+    if (row == 0) p.y = topRingY(p.z, std::sin(net.rimAngle));
     return p;
 }
 
@@ -69,21 +150,29 @@ void initNet(HoopNet& net) {
 }
 
 void stepNet(HoopNet& net, float dt, Vector3 ball, Vector3 ballVel) {
+    if (restsUntouched(net, ball)) return; // most steps of a net between shots
     net.rimVel += (-kRimStiffness * net.rimAngle - kRimDamping * net.rimVel) * dt;
     net.rimAngle += net.rimVel * dt;
     net.rimAngle = std::fmax(kRimMinAngle, std::fmin(net.rimAngle, kRimMaxAngle));
+    if (std::fabs(net.rimVel) < kSettled && std::fabs(net.rimAngle) < kSettled) net.rimVel = net.rimAngle = 0;
     const float tilt = std::sin(net.rimAngle);
 
-    for (int c = 0; c < kNetColumns; ++c) net.pos[0][c] = netRestPoint(net, 0, c);
-    for (int r = 1; r < kNetRows; ++r)
-        for (int c = 0; c < kNetColumns; ++c) {
-            const Vector3 rest = netRestPoint(net, r, c);
-            const float targetY = rest.y - tilt * kRimDrag * (1.0f - r / 7.0f);
-            Vector3& pos = net.pos[r][c];
-            Vector3& vel = net.vel[r][c];
-            springAxis(pos.x, vel.x, rest.x, dt);
-            springAxis(pos.y, vel.y, targetY, dt);
-            springAxis(pos.z, vel.z, rest.z, dt);
-            pushOutOfBall(pos, vel, ball, ballVel);
-        }
+    const RestShape& shape = restShape();
+    for (int c = 0; c < kNetColumns; ++c) {
+        const Vector3 rest = shape.p[0][c];
+        net.pos[0][c] = {rest.x, topRingY(rest.z, tilt), rest.z};
+    }
+    // A tilted rim drags the net down, most at the top.
+    float drop[kNetRows];
+    for (int r = 1; r < kNetRows; ++r) drop[r] = tilt * kRimDrag * (1.0f - r / 7.0f);
+    constexpr int kLower = kNetColumns * (kNetRows - 1); // the nodes below the rim, row by row
+    static_assert(kLower % 4 == 0);
+    Vector3* pos = &net.pos[1][0];
+    Vector3* vel = &net.vel[1][0];
+    const Vector3* rest = &shape.p[1][0];
+    for (int n = 0; n < kLower; n += 4) {
+        auto dropOf = [&](int k) { return drop[1 + (n + k) / kNetColumns]; };
+        const __m128 drops = _mm_setr_ps(dropOf(0), dropOf(1), dropOf(2), dropOf(3));
+        stepFourNodes(pos + n, vel + n, rest + n, drops, dt, ball, ballVel);
+    }
 }

@@ -8,9 +8,8 @@
 #include <raymath.h>
 
 #include "characters/animation.h"
-#include "app/anim_clock.h"
 #include "characters/pose_generators.h"
-#include "tests/sim/test_match.h"
+#include "tests/sim/sim_fixture.h"
 
 namespace {
 
@@ -38,7 +37,6 @@ void expectNear(Vector3 a, Vector3 b, float tolerance) {
 class AnimationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        animClock = 0.0f;
         s = std::make_unique<MatchState>();
         startTestMatch(*s, -1, false, false);
     }

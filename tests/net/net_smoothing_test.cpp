@@ -11,7 +11,7 @@
 #include "net/net_smoothing.h"
 #include "sim/match_driver.h"
 #include "sim/snapshot.h"
-#include "tests/sim/test_match.h"
+#include "tests/sim/sim_fixture.h"
 
 TEST(NetSmoothing, OffsetsGlideAwayAndUndoGivesBackTheSimulatedState) {
     auto m = std::make_unique<MatchState>();

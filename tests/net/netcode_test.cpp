@@ -15,7 +15,7 @@
 #include "net/netcode.h"
 #include "sim/match_driver.h"
 #include "sim/snapshot.h"
-#include "tests/sim/test_match.h"
+#include "tests/sim/sim_fixture.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
-// The CPU without the ball: the on-ball defender and the helper,
-// the guard spot and coverage score edge cases, loose balls and rebounds, and
-// the awareness pass (contests, boxing out).
+// The CPU without the ball: the on-ball defender and the helper, a reaction
+// timer left over from defending, and boxing out during a rebound watch.
 #include <cmath>
 #include <gtest/gtest.h>
 #include <raylib.h>
@@ -10,7 +9,6 @@
 #include "sim/court.h"
 #include "sim/match_driver.h"
 #include "sim/sim_math.h"
-#include "ai_test_support.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -19,7 +17,7 @@ constexpr float kDt = 1.0f / 120.0f;
 
 // Players 0 and 1 are people standing still; player 0 holds the ball at
 // `at`; the CPU side (players 2 and 3) defends.
-std::unique_ptr<MatchState> defenceSetUp(Vector3 at) {
+std::unique_ptr<TestMatch> defenceSetUp(Vector3 at) {
     auto s = newMatch({.localIndex = 0});
     s->humanMask = 0b0011;
     placePlayer(s->players[0], at, PI);
@@ -91,78 +89,8 @@ TEST(AiReaction, ALeftOverTimerNeverMakesTheHandlerJumpAtHimself) {
     }
 }
 
-TEST(AiDefence, GuardSpotOnTheHoopAxisAndCoverageScoreAroundTheHandler) {
-    auto s = newMatch({.localIndex = -1});
-    Player& h = s->players[0];
-    placePlayer(h, {0, 0, 8}, PI);
-    giveBall(*s, 0);
-    placePlayer(s->players[1], {0, 0, 0}, PI);
-    const Vector3 axis = guardSpot(*s, s->players[1]);
-    EXPECT_TRUE(std::isfinite(axis.x) && std::isfinite(axis.z));
-    EXPECT_FLOAT_EQ(coverageScore(*s, {0, 0, 6}, h), 1.0f);
-    EXPECT_FLOAT_EQ(coverageScore(*s, {0, 0, 10}, h), 0.0f);
-    EXPECT_FLOAT_EQ(coverageScore(*s, {0, 0, 8.01f}, h), 0.6f); // no direction: the fallback
-}
-
-// A miss off the rim at `ball` with velocity `vel`; player 0 at p0, the others away.
-std::unique_ptr<MatchState> reboundSetUp(Vector3 ball, Vector3 vel, Vector3 p0) {
-    auto s = newMatch({.localIndex = -1, .seed = trialSeed(1)});
-    placePlayer(s->players[0], p0, PI);
-    placePlayer(s->players[1], {-4, 0, 8}, PI);
-    placePlayer(s->players[2], {6, 0, 11}, PI);
-    placePlayer(s->players[3], {-6, 0, 11}, PI);
-    giveBall(*s, 0);
-    s->players[0].hasBall = 0;
-    BallState& b = s->ball;
-    b.phase = BALL_SHOT;
-    b.holder = -1;
-    b.shooter = 0;
-    b.rimTouched = 1;
-    b.flightTime = 1.2f;
-    b.pos = ball;
-    b.vel = vel;
-    return s;
-}
-
-Vector3 wishToward(const Player& p, Vector3 target) { return flatUnit(Vector3Subtract(target, p.pos)); }
-
-TEST(AiLooseBall, EveryoneChasesABallRollingLoose) {
-    auto s = reboundSetUp({3, 0.12f, 4}, {1, 0, 0}, {2, 0, 2.5f});
-    s->ball.phase = BALL_LOOSE;
-    for (Player& p : s->players) aiThink(*s, p, kDt);
-    for (const Player& p : s->players)
-        EXPECT_GT(flatDot(flatUnit(p.moveWish), wishToward(p, s->ball.pos)), 0.999f) << p.index;
-}
-
-TEST(AiLooseBall, NoReboundJumpForARisingBallOrOneOutOfReach) {
-    auto rising = reboundSetUp({0.5f, 2.6f, 1.5f}, {0, 2, 0}, {0.8f, 0, 1.8f});
-    rising->ball.rimTouched = 0;
-    rising->ball.flightTime = 1.0f;
-    const uint32_t rng = rising->rng;
-    aiThink(*rising, rising->players[0], kDt);
-    EXPECT_EQ(rising->rng, rng);
-    auto high = reboundSetUp({0.5f, 4.0f, 1.5f}, {0, -2, 0}, {0.8f, 0, 1.8f});
-    aiThink(*high, high->players[0], kDt);
-    EXPECT_EQ(high->players[0].action, ACT_MOVE);
-}
-
-TEST(AiPhases, PlayersInAnActionAreLeftAlone) {
-    auto s = newMatch({.localIndex = -1});
-    placePlayer(s->players[0], {0, 0, 6}, PI);
-    giveBall(*s, 0);
-    Player& p = s->players[2];
-    p.action = ACT_LANDING;
-    p.moveWish = {0.3f, 0, 0};
-    p.stance = 1;
-    p.reactionTimer = 0.001f;
-    aiThink(*s, p, kDt);
-    EXPECT_EQ(p.moveWish.x, 0.3f);
-    EXPECT_TRUE(p.stance);
-    EXPECT_EQ(p.reactionTimer, 0.001f);
-}
-
 // Player 0 shoots at (0, 6); player 2 (a person) faces him from `at`.
-std::unique_ptr<MatchState> shotSetUp(Vector3 at) {
+std::unique_ptr<TestMatch> shotSetUp(Vector3 at) {
     auto s = newMatch({.localIndex = 2});
     for (Player& p : s->players) placePlayer(p, {-6.0f + p.index, 0, 11}, 0);
     placePlayer(s->players[0], {0, 0, 6}, PI);
@@ -172,42 +100,7 @@ std::unique_ptr<MatchState> shotSetUp(Vector3 at) {
     return s;
 }
 
-TEST(AiAwareness, NoContestTurnedAwayOutOfReachAirborneDeadOrFromATeammate) {
-    auto facing = shotSetUp({0, 0, 4});
-    aiAwareness(*facing, kDt);
-    EXPECT_GT(facing->players[2].contest, 0.0f);
-    for (auto set : {+[](MatchState& m) { m.players[2].yaw += PI; },
-                     +[](MatchState& m) { placePlayer(m.players[2], {0, 0, 3.3f}, 0); },
-                     +[](MatchState& m) { m.players[2].airborne = 1; },
-                     +[](MatchState& m) { m.phase = PHASE_DEAD_BALL; }}) {
-        auto t = shotSetUp({0, 0, 4});
-        set(*t);
-        aiAwareness(*t, kDt);
-        EXPECT_EQ(t->players[2].contest, 0.0f);
-    }
-    auto mate = shotSetUp({0, 0, 4});
-    placePlayer(mate->players[1], {0, 0, 4}, 0);
-    aiAwareness(*mate, kDt);
-    EXPECT_EQ(mate->players[1].contest, 0.0f);
-}
-
-TEST(AiAwareness, AShotJustReleasedIsStillContested) {
-    auto s = shotSetUp({0, 0, 4});
-    s->players[0].action = ACT_LANDING;
-    s->players[0].hasBall = 0;
-    s->ball.phase = BALL_SHOT;
-    s->ball.holder = -1;
-    s->ball.shooter = 0;
-    s->ball.flightTime = 0.3f;
-    aiAwareness(*s, kDt);
-    EXPECT_GT(s->players[2].contest, 0.0f);
-    s->players[2].contest = 0;
-    s->ball.flightTime = 0.4f;
-    aiAwareness(*s, kDt);
-    EXPECT_EQ(s->players[2].contest, 0.0f);
-}
-
-TEST(AiAwareness, BoxingOutDuringAReboundWatch) {
+TEST(AiAwareness, BoxingOutDuringAReboundWatchNearTheHoop) {
     auto s = shotSetUp({1, 0, 3});
     s->players[0].action = ACT_MOVE;
     s->ball.phase = BALL_SHOT;
@@ -217,17 +110,7 @@ TEST(AiAwareness, BoxingOutDuringAReboundWatch) {
     aiAwareness(*s, kDt);
     EXPECT_TRUE(s->players[2].boxingOut);
     EXPECT_FALSE(s->players[3].boxingOut);
-    // Not early in the flight, not on a dunk, not far from the hoop.
-    s->ball.flightTime = 0.1f;
-    aiAwareness(*s, kDt);
-    EXPECT_FALSE(s->players[2].boxingOut);
-    s->ball.flightTime = 0.5f;
-    s->ball.dunk = 1;
-    aiAwareness(*s, kDt);
-    EXPECT_FALSE(s->players[2].boxingOut);
-    s->ball.dunk = 0;
-    placePlayer(s->players[2], {1, 0, 5.6f}, 0);
-    placePlayer(s->players[3], {1, 0, 6.6f}, 0);
+    s->ball.flightTime = 0.1f; // not early in the flight
     aiAwareness(*s, kDt);
     EXPECT_FALSE(s->players[2].boxingOut);
 }

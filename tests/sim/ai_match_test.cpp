@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "ai_test_support.h"
 #include "sim/callout.h"
 #include "sim/match_driver.h"
 #include "sim/snapshot.h"

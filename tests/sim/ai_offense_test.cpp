@@ -8,7 +8,6 @@
 #include "sim/ai.h"
 #include "sim/court.h"
 #include "sim/sim_math.h"
-#include "ai_test_support.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -16,7 +15,7 @@ namespace {
 constexpr float kDt = 1.0f / 120.0f;
 
 // Player 0 (CPU) has held the ball at `at` for `held` s; nobody else is near.
-std::unique_ptr<MatchState> handlerAt(Vector3 at, float held, uint32_t seed = 1) {
+std::unique_ptr<TestMatch> handlerAt(Vector3 at, float held, uint32_t seed = 1) {
     auto s = newMatch({.localIndex = -1, .seed = trialSeed(seed)});
     placePlayer(s->players[0], at, yawToward(at, {0, 0, 0}));
     placePlayer(s->players[1], {-3, 0, 12}, 0);
@@ -98,7 +97,7 @@ TEST(AiHandler, ClearsTheRuleHimselfOnceOutsideAndThenMayShoot) {
 }
 
 // Handler deep behind the arc with a poor look; his partner open at 3.6 m.
-std::unique_ptr<MatchState> passSetUp() {
+std::unique_ptr<TestMatch> passSetUp() {
     auto s = handlerAt({0, 0, 10.5f}, 1.0f);
     placePlayer(s->players[1], {2, 0, 3}, 0);
     placePlayer(s->players[3], {6.5f, 0, 6}, 0);
@@ -156,22 +155,6 @@ TEST(AiHandler, ADriveSprintsAtTheRimAndEndsInAFinish) {
     aiThink(*s, h, kDt);
     EXPECT_FALSE(h.driving);
     EXPECT_TRUE(h.action == ACT_FINISH || h.action == ACT_DUNK);
-}
-
-TEST(AiHandler, BetweenDecisionsWalksToHisSpotAndDrawsNothing) {
-    auto s = handlerAt({0, 0, 10.5f}, 1.0f);
-    s->shotClock = 20;
-    Player& h = s->players[0];
-    aiThink(*s, h, kDt);
-    ASSERT_EQ(h.action, ACT_MOVE);
-    EXPECT_GT(h.aiTimer, 0.0f);
-    const uint32_t rng = s->rng;
-    const Vector3 spot = h.aiSpot;
-    aiThink(*s, h, kDt);
-    EXPECT_EQ(s->rng, rng);
-    EXPECT_EQ(h.aiSpot.x, spot.x);
-    EXPECT_FALSE(h.sprintWanted);
-    EXPECT_GT(flatDot(h.moveWish, flatUnit({spot.x - h.pos.x, 0, spot.z - h.pos.z})), 0.99f);
 }
 
 } // namespace

@@ -15,7 +15,7 @@ namespace {
 constexpr float kDt = 1.0f / 120.0f;
 
 // Live play with a shot by player 0 about to leave from a point; everyone far.
-std::unique_ptr<MatchState> shotScene() {
+std::unique_ptr<TestMatch> shotScene() {
     auto s = newMatch({.localIndex = 0});
     const Vector3 parked[4] = {{-7, 0, 12}, {7, 0, 12}, {-7, 0, 10}, {7, 0, 10}};
     for (Player& p : s->players) placePlayer(p, parked[p.index], 0);

@@ -1,6 +1,5 @@
-// Contact, steals and possession: steal chances, the defender's block jump,
-// the charge's tests, the steal reach's single decision, and what gaining the
-// ball changes.
+// Contact, steals and possession: the charge's tests, the steal reach's
+// single decision, steal chances, and what gaining the ball changes.
 #include <cmath>
 #include <string>
 #include <gtest/gtest.h>
@@ -16,7 +15,7 @@ namespace {
 
 constexpr float kDt = 1.0f / 120.0f;
 
-std::unique_ptr<MatchState> spreadOut(int localIndex = 0, bool fullCourt = false) {
+std::unique_ptr<TestMatch> spreadOut(int localIndex = 0, bool fullCourt = false) {
     auto s = newMatch({.localIndex = localIndex, .fullCourt = fullCourt});
     const Vector3 spots[4] = {{-6, 0, 11}, {-2, 0, 11}, {2, 0, 11}, {6, 0, 11}};
     for (Player& p : s->players) placePlayer(p, spots[p.index], 0);
@@ -24,7 +23,7 @@ std::unique_ptr<MatchState> spreadOut(int localIndex = 0, bool fullCourt = false
 }
 
 // Driver 0 running at a set defender 2.
-std::unique_ptr<MatchState> chargeScene(float stanceTime, Vector3 defenderAt) {
+std::unique_ptr<TestMatch> chargeScene(float stanceTime, Vector3 defenderAt) {
     auto s = spreadOut(0);
     Player& dr = s->players[0];
     Player& df = s->players[2];
@@ -74,8 +73,8 @@ TEST(Steals, ReachDecidesOnceAt013s) {
     EXPECT_EQ(draws, 1);
 }
 
-TEST(Possession, FullCourtFlipsInsteadOfTheClearRule) {
-    auto f = spreadOut(0, true);
+TEST(Possession, ClearRuleOrFlipAndTheReboundClock) {
+    auto f = spreadOut(0, true); // full court: a change of ends, no clear rule
     giveBall(*f, 0);
     Player& q = f->players[2];
     placePlayer(q, {0, 0, 6.5f}, 0);
@@ -85,25 +84,14 @@ TEST(Possession, FullCourtFlipsInsteadOfTheClearRule) {
     EXPECT_FALSE(f->mustClear);
     EXPECT_TRUE(f->flipped);
     EXPECT_NEAR(q.pos.z, 25.46f - 6.5f, 1e-4f);
+    EXPECT_EQ(q.steals, 1);
 
-    // Beyond the arc no clear is needed.
-    auto t = spreadOut(0);
-    giveBall(*t, 0);
-    placePlayer(t->players[3], {0, 0, 7.5f}, 0);
-    t->ball.phase = BALL_LOOSE;
-    t->ball.holder = -1;
-    gainPossession(*t, t->players[3], GAIN_RECOVERY);
-    EXPECT_FALSE(t->mustClear);
-}
-
-TEST(Possession, OffensiveReboundAfterTheRimKeepsAtLeast14s) {
-    for (float left : {3.0f, 20.0f}) {
+    for (float left : {3.0f, 20.0f}) { // an offensive rebound after the rim keeps at least 14 s
         auto s = spreadOut(0);
         giveBall(*s, 0);
         s->ball.phase = BALL_LOOSE;
         s->ball.holder = -1;
-        s->ball.rimTouched = 1;
-        s->ball.shotRebound = 1;
+        s->ball.rimTouched = s->ball.shotRebound = 1;
         s->ball.lastPasser = 1;
         s->shotClock = left;
         gainPossession(*s, s->players[1], GAIN_RECOVERY);
@@ -114,7 +102,7 @@ TEST(Possession, OffensiveReboundAfterTheRimKeepsAtLeast14s) {
 }
 
 // Player 2 (team 1) faces the holder, player 0, from the given distance.
-std::unique_ptr<MatchState> stealSetUp(float distance, int localIndex) {
+std::unique_ptr<TestMatch> stealSetUp(float distance, int localIndex) {
     auto s = newMatch({.localIndex = localIndex});
     for (Player& p : s->players) placePlayer(p, {-6.0f + p.index, 0, 11}, 0);
     placePlayer(s->players[0], {0, 0, 6}, PI);
@@ -147,25 +135,6 @@ TEST(StealChance, ReachTheCrossoverWindowAndTheBounds) {
     st.stance = 1;
     s->ball.pos = {0, 0.2f, 5.7f};
     EXPECT_EQ(stealChance(*s, st, h), 0.85f);
-}
-
-TEST(Defense, BlockJumpTowardTheShooterAndNoPushWithoutATarget) {
-    auto s = stealSetUp(2.0f, 2);
-    Player& d = s->players[2];
-    PlayerInput in;
-    s->players[0].action = ACT_JUMP_SHOT;
-    in.shootPressed = 1;
-    applyDefenseInput(*s, d, in, kDt);
-    EXPECT_TRUE(d.blockJump);
-    EXPECT_NEAR(d.vel.z, 1.8f, 1e-5f);
-
-    auto t = stealSetUp(2.0f, 2); // no shooter and no holder: a plain jump
-    t->ball.phase = BALL_LOOSE;
-    t->ball.holder = -1;
-    applyDefenseInput(*t, t->players[2], in, kDt);
-    EXPECT_EQ(t->players[2].action, ACT_AIRBORNE);
-    EXPECT_FALSE(t->players[2].blockJump);
-    EXPECT_EQ(t->players[2].vel.z, 0.0f);
 }
 
 } // namespace

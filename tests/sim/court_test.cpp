@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <raylib.h>
 
-#include "render/arena.h"
 #include "sim/court.h"
+#include "sim/court_geometry.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -57,7 +57,7 @@ TEST(Court, FlipMirrorsAndTwiceRestores) {
     flipCourt(*s);
     EXPECT_FLOAT_EQ(p.pos.z, kFarHoopZ - 5);
     EXPECT_NEAR(p.skeleton.joints[0].m12, -2, 1e-5f); // re-posed where he stands
-    EXPECT_FLOAT_EQ(arena.courtMatrix.m14, kFarHoopZ);
+    EXPECT_FLOAT_EQ(s->hoops.courtMatrix.m14, kFarHoopZ);
     flipCourt(*s);
     EXPECT_NEAR(p.pos.z, 5, 1e-5f);
     EXPECT_NEAR(p.yaw, 0.5f, 1e-5f);

@@ -16,7 +16,7 @@ constexpr float kDt = 1.0f / 120.0f;
 constexpr int kSeeds = 12;
 
 struct Scenario {
-    std::unique_ptr<MatchState> s;
+    std::unique_ptr<TestMatch> s;
     PlayerInput in[4] = {};
 
     Scenario(uint32_t seed, int localIndex, uint32_t humans) {
@@ -124,7 +124,9 @@ TEST(Scenario, BlockedJumpShotGoesLooseAndTheDefenceRecovers) {
             EXPECT_TRUE(sc.saw("BLOCKED!"));
             EXPECT_TRUE(sc.m().ball.shotRebound || sc.m().ball.phase == BALL_HELD);
             EXPECT_EQ(sc.p(0).fga, 1);
-            if (sc.m().ball.phase == BALL_LOOSE) EXPECT_EQ(sc.m().ball.possessionTeam, 1);
+            if (sc.m().ball.phase == BALL_LOOSE) {
+                EXPECT_EQ(sc.m().ball.possessionTeam, 1);
+            }
             sc.runUntil(4, [&] { return sc.m().ball.phase == BALL_HELD || sc.m().phase != PHASE_LIVE; });
             if (sc.m().ball.phase == BALL_HELD) {
                 const Player& holder = sc.p(sc.m().ball.holder);
@@ -230,24 +232,6 @@ TEST(Scenario, InterceptedPassChangesPossession) {
     EXPECT_TRUE(picked);
 }
 
-TEST(Scenario, PassSailingOutOfBoundsGoesToTheOtherSide) {
-    Scenario sc(1, 0, 1u);
-    placePlayer(sc.p(0), {5.5f, 0, 5}, 0);
-    placePlayer(sc.p(1), {7.3f, 0, 11.8f}, 0);
-    placePlayer(sc.p(3), {-7, 0, 9}, 0);
-    giveBall(sc.m(), 0);
-    sc.p(1).stumbleKind = 0; // on the floor with broken ankles: he cannot catch it
-    sc.p(1).action = ACT_STUMBLE;
-    sc.in[0].passPressed = 1;
-    sc.runUntil(3, [&] { return sc.m().phase != PHASE_LIVE; });
-    EXPECT_TRUE(sc.saw("OUT OF BOUNDS"));
-    EXPECT_EQ(sc.m().nextOffense, 1);
-    sc.runUntil(2.5f, [&] { return sc.m().phase == PHASE_CHECK_BALL; });
-    EXPECT_EQ(sc.m().offense, 1);
-    EXPECT_EQ(sc.m().ball.holder, sc.m().checker);
-    EXPECT_EQ(sc.m().shotClock, 24.0f);
-}
-
 TEST(Scenario, ClearRuleArmedByARecoveryAndClearedPastTheArc) {
     Scenario sc(1, 2, 0b0100u); // player 2 plays and picks up a ball team 0 lost
     placePlayer(sc.p(2), {0, 0, 5}, 0);
@@ -267,17 +251,6 @@ TEST(Scenario, ClearRuleArmedByARecoveryAndClearedPastTheArc) {
     EXPECT_FALSE(sc.m().mustClear);
     EXPECT_TRUE(sc.saw("CLEARED"));
     EXPECT_GT(std::hypot(sc.p(2).pos.x, sc.p(2).pos.z), 7.29f);
-}
-
-TEST(Scenario, ShotClockRunsOutOnAHeldBall) {
-    Scenario sc(1, 0, 1u);
-    placePlayer(sc.p(0), {0, 0, 8}, PI);
-    giveBall(sc.m(), 0);
-    sc.m().shotClock = 2.0f;
-    EXPECT_TRUE(sc.runUntil(2.2f, [&] { return sc.m().phase == PHASE_DEAD_BALL; }));
-    EXPECT_TRUE(sc.saw("SHOT CLOCK"));
-    EXPECT_EQ(sc.m().nextOffense, 1);
-    EXPECT_EQ(sc.m().ball.phase, BALL_DEAD);
 }
 
 TEST(Scenario, DunkScoresTwo) {

@@ -1,9 +1,15 @@
-// Shared set-up of the rules tests: a new match on the real roster, and
-// helpers that build situations on the court directly.
+// The match fixture of the simulation tests: a new match on the real roster,
+// with its own character measures and its own arena (nothing of the program
+// is written), stepped by the real driver and posed by the real animation;
+// and helpers that build situations on the court.
 #pragma once
+#include <cstdint>
 #include <memory>
 
+#include "sim/match_arena.h"
 #include "sim/match_state.h"
+
+constexpr float kTick = 1.0f / 120.0f;
 
 struct MatchOptions {
     int localIndex = 0;
@@ -14,20 +20,28 @@ struct MatchOptions {
     uint32_t seed = 1;
 };
 
-// A new match (opening phase) with the roster models and the global arena.
-std::unique_ptr<MatchState> newMatch(const MatchOptions& options = {});
+// A match and the arena its nets and court transform live in.
+struct TestMatch : MatchState {
+    MatchArena hoops;
+};
 
-// Places a player at rest at a point, facing yaw, on the ground in the move state.
+// A new match (opening phase, no callouts) between roster teams 0 and 1.
+std::unique_ptr<TestMatch> newMatch(const MatchOptions& options = {});
+// The same into a given record, without an arena (for snapshots and peers).
+void startTestMatch(MatchState& s, int localIndex, bool oneOnOne, bool fullCourt, uint32_t seed = 7);
+
+// Places a player at rest at a point, facing yaw, on the ground in the move
+// state, and poses him there.
 void placePlayer(Player& p, Vector3 pos, float yaw);
-// Live play with the given player holding the ball for his side (offence).
+// Live play with the given player holding the ball for his side (offence),
+// the ball in his hands.
 void giveBall(MatchState& s, int holder);
-// Where the animation would carry a held ball: in front of the holder's chest.
-void carryHeldBall(MatchState& s);
-// A stand-in for the player animation: skeletons posed at the players (arms up
-// while dunking or in the air), and the held ball carried.
-void animateForTest(MatchState& s);
-// One driver tick with the given inputs, then the stand-in animation.
+// One tick of the driver, then the animation for that tick, as a frame of
+// one tick would run them.
 void tick(MatchState& s, const PlayerInput inputs[4]);
 void tick(MatchState& s);
 // Moves the match generator to a nearby state whose next draw lies in [lo, hi).
 void setNextDraw(MatchState& s, float lo, float hi);
+// Trial n's match seed: the generator's first draws from small seeds are
+// tiny, so trials over consecutive n would share their early draws.
+uint32_t trialSeed(uint32_t n);

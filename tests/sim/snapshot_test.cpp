@@ -12,7 +12,7 @@
 
 #include "characters/animation.h"
 #include "sim/snapshot.h"
-#include "tests/sim/test_match.h"
+#include "sim_fixture.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "sim/match_driver.h"
 #include "sim/snapshot.h"
-#include "tests/sim/test_match.h"
+#include "sim_fixture.h"
 
 namespace {
 
