@@ -130,8 +130,10 @@ TEST(SquadSelectSession, IntroTitleSquadSelectAndTipOff) {
     ASSERT_EQ(frontendScreen, SCREEN_IN_GAME);
     // One on one: the chosen home player against the away player in his slot.
     EXPECT_EQ(matchState.players[matchState.localIndex].roster, &teams[1].players[1]);
-    for (const Player& p : matchState.players)
-        if (p.roster != &teams[1].players[1]) EXPECT_EQ(p.present != 0, p.roster == &teams[2].players[1]);
+    for (const Player& p : matchState.players) {
+        if (p.roster == &teams[1].players[1]) continue;
+        EXPECT_EQ(p.present != 0, p.roster == &teams[2].players[1]);
+    }
     shutDown(false);
 }
 
