@@ -24,6 +24,7 @@
 #include "sim/match_state.h"
 #include "ui/fonts.h"
 #include "ui/frontend.h"
+#include "ui/intro.h"
 #include "ui/menu_lists.h"
 
 namespace {
@@ -36,10 +37,9 @@ constexpr int kDefaultFps = 60;
 constexpr const char* kWindowTitle = "KORVALO VANTERO";
 constexpr float kIntroFrameCap = 0.05f;
 constexpr float kSkipAfter = 0.3f;
-constexpr float kSkipLandsAt = kIntroLength - 0.6f;  // 4.4 s
-constexpr float kSkipWaitsFrom = kIntroLength - 1.0f; // 4.0 s
+constexpr float kSkipLandsBeforeEnd = 0.6f;  // at 4.4 s
+constexpr float kSkipWaitsBeforeEnd = 1.0f;  // from 4.0 s
 constexpr int kMenuMusic = 1;
-constexpr const char* kIntroMessage = "GETTING THE ARENA READY...";
 
 // raylib's warnings go to standard error: standard output belongs to the
 // fixed-format lines of the test modes and the play-by-play.
@@ -113,8 +113,9 @@ bool playIntro() {
         const float dt = std::fmin(GetFrameTime(), kIntroFrameCap);
         animClock += dt;
         updateAudio(dt);
-        if (advanceIntro(clock, dt, rosterBuild.done.load(), skipInputThisFrame())) return true;
-        drawLoadingScreen(kIntroMessage);
+        const int built = rosterBuild.done.load();
+        if (advanceIntro(clock, dt, built, skipInputThisFrame())) return true;
+        drawIntro(clock.t, built < kCharacterCount);
     }
 }
 
@@ -123,9 +124,11 @@ bool playIntro() {
 bool advanceIntro(IntroClock& c, float dt, int buildsDone, bool skipInput) {
     c.t += dt;
     const bool built = buildsDone >= kCharacterCount;
+    const float landsAt = introLength() - kSkipLandsBeforeEnd;
     if (skipInput && c.t > kSkipAfter) c.skipRequested = true;
-    if (c.skipRequested && c.t < kSkipLandsAt) c.t = built ? kSkipLandsAt : std::fmax(c.t, kSkipWaitsFrom);
-    return c.t >= kIntroLength && built;
+    if (c.skipRequested && c.t < landsAt)
+        c.t = built ? landsAt : std::fmax(c.t, introLength() - kSkipWaitsBeforeEnd);
+    return c.t >= introLength() && built;
 }
 
 bool startUp(const CommandLine& cmd) {
@@ -149,6 +152,7 @@ bool startUp(const CommandLine& cmd) {
     }
     joinRosterBuilds();
     uploadRosterModels();
+    unloadIntro();
     buildMenus();
     playMusicTrack(kMenuMusic);
     fadeAmount = 1.0f;

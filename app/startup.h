@@ -16,9 +16,7 @@ const Settings& settingsToKeep();
 // Saves the settings when asked, closes the audio and the window.
 void shutDown(bool saveUserSettings);
 
-constexpr float kIntroLength = 5.0f;
-
-// The intro's clock: it runs at least kIntroLength seconds and until every
+// The intro's clock: it runs at least introLength() seconds and until every
 // character is built; a skip (a key, a click or the gamepad's A after 0.3 s)
 // jumps toward the end without cutting the builds short.
 struct IntroClock {

@@ -13,6 +13,7 @@
 #include "ui/lineup.h"
 #include "ui/party_link.h"
 #include "ui/screens.h"
+#include "ui/squad_select.h"
 
 int frontendScreen = SCREEN_TITLE;
 int optionsReturnScreen = SCREEN_TITLE;
@@ -33,9 +34,6 @@ constexpr float kMaxFrameTime = 0.1f;
 constexpr float kFadeRate = 3.0f;
 constexpr float kBackdropVignette = 1.2f, kBackdropSaturation = 0.85f;
 constexpr const char* kLoadingMessage = "GETTING THE ARENA READY...";
-
-// Squad select is not in the game yet: PLAY GAME goes on to the match.
-void squadSelectScreen(float) { changeScreen(SCREEN_LOADING); }
 
 // Nothing reaches the party lobby before online play is in the game; a
 // stray change there returns to the online menu.
@@ -72,7 +70,7 @@ void frontendFrame() {
 
     switch (frontendScreen) {
     case SCREEN_TITLE: titleScreenFrame(); break;
-    case SCREEN_SQUAD_SELECT: squadSelectScreen(dt); break;
+    case SCREEN_SQUAD_SELECT: squadSelectFrame(dt); break;
     case SCREEN_OPTIONS: optionsScreenFrame(); break;
     case SCREEN_HOW_TO_PLAY: howToPlayScreenFrame(); break;
     case SCREEN_LOADING:

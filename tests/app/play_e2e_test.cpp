@@ -1,9 +1,9 @@
 // A new player's sessions, end to end, on the X server the tests run on: the
 // game starts in a visible window on its title screen; the menus, the
-// options (saved at once) and QUIT work from the keyboard; PLAY GAME goes into
-// a match where keys and the mouse reach it and the score changes; the window
-// is resized and then closed like a window manager would, and the settings
-// file is written at exit.
+// options (saved at once) and QUIT work from the keyboard; PLAY GAME and TIP
+// OFF on squad select go into a match where keys and the mouse reach it and
+// the score changes; the window is resized and then closed like a window
+// manager would, and the settings file is written at exit.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -26,6 +26,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/app/x_keys.h"
 
 extern char** environ;
 namespace fs = std::filesystem;
@@ -163,6 +165,9 @@ bool showsBar(const std::string& window, int y, int left, int right, unsigned rg
 bool showsMainMenu(const std::string& window) { return showsBar(window, 422, 450, 830, kMainMenuRed); }
 bool showsOptions(const std::string& window) { return showsBar(window, 122, 300, 980, kMainMenuRed); }
 bool showsHowToPlay(const std::string& window) { return showsBar(window, 114, 110, 1170, kHowToPlayBlue); }
+// Squad select with the first team at home: its panel bar in that team's colour.
+constexpr unsigned kFirstTeamPurple = 0x602CD4;
+bool showsSquadSelect(const std::string& window) { return showsBar(window, 31, 30, 590, kFirstTeamPurple); }
 
 // Waits until the window has shown `frames` new pictures: the figures behind
 // every menu move a little each frame.
@@ -176,23 +181,7 @@ bool waitForFrames(const std::string& window, int frames) {
     });
 }
 
-// A key event sent straight to the window: unlike keys typed through the
-// server, it is never auto-repeated however long it is held.
-void sendKey(const std::string& window, const char* key, bool down) {
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) return;
-    XKeyEvent e = {};
-    e.type = down ? KeyPress : KeyRelease;
-    e.display = d;
-    e.window = std::stoul(window);
-    e.root = DefaultRootWindow(d);
-    e.time = CurrentTime;
-    e.same_screen = True;
-    e.keycode = XKeysymToKeycode(d, XStringToKeysym(key));
-    XSendEvent(d, e.window, True, down ? KeyPressMask : KeyReleaseMask, (XEvent*)&e);
-    XFlush(d);
-    XCloseDisplay(d);
-}
+void sendKey(const std::string& window, const char* key, bool down) { ::sendKey(std::stoul(window), key, down); }
 
 // Presses and releases a key with a poll of the game's devices while it is
 // down and another after it is up: software GL draws a menu frame in about a
@@ -223,11 +212,16 @@ TEST(PlayEndToEnd, StartPlayResizeAndCloseWritesTheSettings) {
     ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
     ASSERT_FALSE(window.empty());
     run("xdotool windowactivate --sync " + window + " 2>/dev/null; xdotool windowfocus --sync " + window);
-    // ENTER skips the intro, opens the title's menu and picks PLAY GAME.
+    // ENTER skips the intro, opens the title's menu and picks PLAY GAME; on
+    // squad select, up from TEAM wraps to TIP OFF.
     ASSERT_TRUE(waitFor(90s, [&] {
         pressKey(window, "Return");
-        return game.out().find("FIRST TO 3") != std::string::npos || !game.running();
+        return showsSquadSelect(window) || !game.running();
     })) << readFile(game.dir / "err.txt");
+    pressKey(window, "Up");
+    pressKey(window, "Return");
+    ASSERT_TRUE(waitFor(60s, [&] { return game.out().find("FIRST TO 3") != std::string::npos || !game.running(); }))
+        << readFile(game.dir / "err.txt");
     ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
     // Run at the hoop, shoot, pass and look around until somebody scores.
     const bool scored = waitFor(300s, [&] {
@@ -366,9 +360,13 @@ TEST(PlayEndToEnd, MatchOverlaysPauseMenuEndScreenRematchAndTitle) {
         return [&, line] { return readFile(game.dir / "korvalo_settings.cfg").find(line) != std::string::npos; };
     };
     ASSERT_TRUE(waitFor(90s, [&] {
-        pressKey(window, "Return"); // through the intro and the title into a match
-        return game.out().find("FIRST TO 1") != std::string::npos || !game.running();
+        pressKey(window, "Return"); // through the intro and the title to squad select
+        return showsSquadSelect(window) || !game.running();
     })) << readFile(game.dir / "err.txt");
+    pressKey(window, "Up"); // TIP OFF
+    pressKey(window, "Return");
+    ASSERT_TRUE(waitFor(90s, [&] { return game.out().find("FIRST TO 1") != std::string::npos || !game.running(); }))
+        << readFile(game.dir / "err.txt");
 
     // The HUD: the minimap's hoop and a possession bar on the scoreboard.
     EXPECT_TRUE(shows([&] { return showsColour(window, 1165, 46, 0xF06E28); })) << "minimap";
