@@ -9,6 +9,7 @@
 #include "app/run_flags.h"
 #include "app/simulation_run.h"
 #include "app/startup.h"
+#include "net/party.h"
 #include "ui/frontend.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     if (cmd.buildProfile) return runBuildProfile();
     headlessRun = isHeadlessRun(cmd);
     serverUrl = chooseServerUrl(serverUrl, std::getenv("KORVALO_SERVER"));
+    netParty.serverUrl = serverUrl;
 
     if (!startUp(cmd)) return 0;
 

@@ -7,11 +7,12 @@
 #include "app/anim_clock.h"
 #include "app/match_frame.h"
 #include "app/match_start.h"
+#include "app/net_test_driver.h"
 #include "app/run_flags.h"
 #include "audio/audio.h"
+#include "net/party.h"
 #include "render/renderer.h"
 #include "ui/lineup.h"
-#include "ui/party_link.h"
 #include "ui/screens.h"
 #include "ui/squad_select.h"
 
@@ -66,7 +67,8 @@ void frontendFrame() {
     screenTimer += dt;
     updateAudio(dt);
     if (frontendScreen != SCREEN_IN_GAME && !headlessRun && IsCursorHidden()) EnableCursor();
-    updatePartyLink(dt);
+    updateParty(netParty, dt);
+    netTestStep();
 
     switch (frontendScreen) {
     case SCREEN_TITLE: titleScreenFrame(); break;

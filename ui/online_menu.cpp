@@ -7,12 +7,12 @@
 #include "app/match_frame.h"
 #include "app/run_flags.h"
 #include "app/settings.h"
+#include "net/party.h"
 #include "render/renderer.h"
 #include "ui/fonts.h"
 #include "ui/frontend.h"
 #include "ui/menu.h"
 #include "ui/menu_lists.h"
-#include "ui/party_link.h"
 #include "ui/screens.h"
 #include "ui/widgets.h"
 
@@ -34,7 +34,7 @@ bool isAllowed(int c, int mode) {
 }
 
 void leaveToTitle() {
-    leavePartyLink();
+    leaveParty(netParty);
     titleMenuOpen = true;
     changeScreen(SCREEN_TITLE);
 }
@@ -54,7 +54,7 @@ void confirmEntry() {
     } else {
         partyCodeInput = textEntryBuffer;
         if ((int)partyCodeInput.size() == kPartyCodeLength && !settings.alias.empty())
-            joinPartyAs(partyCodeInput, settings.alias);
+            joinParty(netParty, partyCodeInput, settings.alias);
     }
     playMenuConfirm();
     textEntryMode = ENTRY_NONE;
@@ -78,11 +78,11 @@ void confirmRow() {
         onlineRow = ROW_ALIAS;
         startEntry(ENTRY_ALIAS, alias);
     } else if (onlineRow == ROW_CREATE) {
-        createPartyAs(alias);
+        createParty(netParty, alias);
     } else if (onlineRow == ROW_JOIN) {
-        // After a failed join the same code would fail again: open it for editing.
-        if ((int)partyCodeInput.size() == kPartyCodeLength && partyLinkState() != PARTY_FAILED)
-            joinPartyAs(partyCodeInput, alias);
+        // A whole code joins at once, also to retry after a failed attempt.
+        if ((int)partyCodeInput.size() == kPartyCodeLength)
+            joinParty(netParty, partyCodeInput, alias);
         else
             startEntry(ENTRY_PARTY_CODE, partyCodeInput);
     } else {
@@ -118,7 +118,7 @@ const char* fieldText(int mode, const std::string& value, const char* empty) {
 
 void drawStatusLine(int state) {
     if (state == PARTY_CONNECTING) drawUiTextCentered("CONNECTING...", 640, 560, 20, kGold, true);
-    else if (state == PARTY_FAILED) drawUiTextCentered(partyLinkError(), 640, 560, 20, kError, true);
+    else if (state == PARTY_ENDED) drawUiTextCentered(netParty.errorText.c_str(), 640, 560, 20, kError, true);
     else if (textEntryMode != ENTRY_NONE)
         drawUiTextCentered("TYPE, THEN PRESS ENTER  (ESC CANCELS)", 640, 560, 14, kHint, true);
 }
@@ -139,7 +139,7 @@ std::string trimAlias(const std::string& typed) {
 }
 
 void onlineMenuFrame() {
-    const int state = partyLinkState();
+    const int state = netParty.state;
     if (state == PARTY_JOINED) {
         lobbyReady = false;
         changeScreen(SCREEN_PARTY_LOBBY);

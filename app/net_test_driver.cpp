@@ -1,0 +1,5 @@
+#include "app/net_test_driver.h"
+
+bool netWheelHold = false;
+
+void netTestStep() {}
