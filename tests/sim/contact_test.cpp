@@ -1,5 +1,6 @@
 // Contact, steals and possession: the charge's tests, the steal reach's
-// single decision, steal chances, and what gaining the ball changes.
+// single decision, steal chances, the defender's block jump, and what gaining
+// the ball changes.
 #include <cmath>
 #include <string>
 #include <gtest/gtest.h>
@@ -135,6 +136,25 @@ TEST(StealChance, ReachTheCrossoverWindowAndTheBounds) {
     st.stance = 1;
     s->ball.pos = {0, 0.2f, 5.7f};
     EXPECT_EQ(stealChance(*s, st, h), 0.85f);
+}
+
+TEST(Defense, BlockJumpTowardTheShooterAndNoPushWithoutATarget) {
+    auto s = stealSetUp(2.0f, 2);
+    Player& d = s->players[2];
+    PlayerInput in;
+    s->players[0].action = ACT_JUMP_SHOT;
+    in.shootPressed = 1;
+    applyDefenseInput(*s, d, in, kDt);
+    EXPECT_TRUE(d.blockJump);
+    EXPECT_NEAR(d.vel.z, 1.8f, 1e-5f);
+
+    auto t = stealSetUp(2.0f, 2); // no shooter and no holder: a plain jump
+    t->ball.phase = BALL_LOOSE;
+    t->ball.holder = -1;
+    applyDefenseInput(*t, t->players[2], in, kDt);
+    EXPECT_EQ(t->players[2].action, ACT_AIRBORNE);
+    EXPECT_FALSE(t->players[2].blockJump);
+    EXPECT_EQ(t->players[2].vel.z, 0.0f);
 }
 
 } // namespace
