@@ -87,6 +87,19 @@ TEST(Possession, ClearRuleOrFlipAndTheReboundClock) {
     EXPECT_NEAR(q.pos.z, 25.46f - 6.5f, 1e-4f);
     EXPECT_EQ(q.steals, 1);
 
+    // A loose ball recovered by the defence at `at`: must it be cleared?
+    auto mustClearAfterRecoveryAt = [](Vector3 at) {
+        auto t = spreadOut(0);
+        giveBall(*t, 0);
+        placePlayer(t->players[3], at, 0);
+        t->ball.phase = BALL_LOOSE;
+        t->ball.holder = -1;
+        gainPossession(*t, t->players[3], GAIN_RECOVERY);
+        return t->mustClear != 0;
+    };
+    EXPECT_FALSE(mustClearAfterRecoveryAt({0, 0, 7.5f})); // beyond the arc
+    EXPECT_TRUE(mustClearAfterRecoveryAt({0, 0, 5.0f}));
+
     for (float left : {3.0f, 20.0f}) { // an offensive rebound after the rim keeps at least 14 s
         auto s = spreadOut(0);
         giveBall(*s, 0);
