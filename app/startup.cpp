@@ -20,6 +20,7 @@
 #include "characters/character_model.h"
 #include "characters/character_upload.h"
 #include "characters/shared_meshes.h"
+#include "net/party.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/fonts.h"
@@ -167,6 +168,9 @@ const Settings& settingsToKeep() {
 
 void shutDown(bool saveUserSettings) {
     joinRosterBuilds();
+    // The connection's goodbye goes out now, while the TLS library still
+    // stands; from the exit handlers its worker would use it torn down.
+    leaveParty(netParty);
     if (saveUserSettings) saveSettings(settingsToKeep(), settingsPath);
     shutdownAudio();
     CloseWindow();

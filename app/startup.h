@@ -13,7 +13,8 @@ bool startUp(const CommandLine& cmd);
 // The settings a save at exit writes: the user's own, also while an online
 // match has the party's rules in force.
 const Settings& settingsToKeep();
-// Saves the settings when asked, closes the audio and the window.
+// Leaves the party (its connection closed and its worker joined), saves the
+// settings when asked, closes the audio and the window.
 void shutDown(bool saveUserSettings);
 
 // The intro's clock: it runs at least introLength() seconds and until every
