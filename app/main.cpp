@@ -6,6 +6,7 @@
 
 #include "app/build_profile.h"
 #include "app/command_line.h"
+#include "app/move_test.h"
 #include "app/run_flags.h"
 #include "app/scene_capture.h"
 #include "app/simulation_run.h"
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
     setUpScene(cmd.sceneName);
 
     if (moveTest) {
-        std::fprintf(stderr, "korvalo: the movement test is not available in this build\n");
+        runMoveTest();
         shutDown(false);
         return 0;
     }
