@@ -4,21 +4,23 @@
 // may rewrite it. The pictures stay there for review.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 #include <raylib.h>
+
+#include "tests/app/game_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 // The lowest graphics level keeps the runs short; a save would write every key.
 constexpr const char* kSettingsText = "mouseSens=5\ngraphics=2\n";
@@ -29,11 +31,6 @@ struct RunResult {
     std::vector<std::string> lines;
     std::string err;
 };
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::set<std::string> filesIn(const fs::path& dir) {
     std::set<std::string> names;
@@ -73,35 +70,28 @@ protected:
     fs::path dir;
 
     void SetUp() override {
-        const fs::path binary = KORVALO_BINARY;
-        dir = fs::path(KORVALO_TEST_OUTPUT_DIR) / "test_modes" /
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        fs::copy_file(binary, dir / "korvalo");
-        fs::create_directory_symlink(binary.parent_path() / "fonts", dir / "fonts");
-        std::ofstream(dir / "korvalo_settings.cfg") << kSettingsText;
+        const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        dir = prepareGameFolder(std::string("test_modes/") + test, kSettingsText);
         settingsTime = fs::last_write_time(dir / "korvalo_settings.cfg");
     }
 
     void TearDown() override {
-        EXPECT_EQ(readFile(dir / "korvalo_settings.cfg"), kSettingsText) << "a test mode wrote the settings";
+        EXPECT_EQ(readTextFile(dir / "korvalo_settings.cfg"), kSettingsText) << "a test mode wrote the settings";
         EXPECT_EQ(fs::last_write_time(dir / "korvalo_settings.cfg"), settingsTime);
         fs::remove(dir / "korvalo"); // the pictures stay, the program copy goes
     }
 
-    // Runs the copy in its folder; relative paths are the folder's.
-    RunResult run(const std::string& args) {
+    // Output paths are given inside the test's folder.
+    std::string at(const std::string& relative) const { return (dir / relative).string(); }
+
+    RunResult run(const std::vector<std::string>& args) {
+        GameProcess game(dir, "run");
         RunResult r;
-        const std::string cmd = "cd '" + dir.string() + "' && ./korvalo " + args + " 2>stderr.txt";
-        std::string text;
-        FILE* pipe = popen(cmd.c_str(), "r");
-        for (char buf[512]; pipe && std::fgets(buf, sizeof buf, pipe);) text += buf;
-        const int status = pipe ? pclose(pipe) : -1;
-        r.exitCode = pipe && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) r.lines.push_back(line);
-        r.err = readFile(dir / "stderr.txt");
+        if (!game.start(args)) return r;
+        r.exitCode = waitForExit(game, 600s);
+        std::istringstream out(game.out());
+        for (std::string line; std::getline(out, line);) r.lines.push_back(line);
+        r.err = game.err();
         return r;
     }
 
@@ -113,31 +103,31 @@ private:
 
 TEST_F(TestModes, ShotOfOneFrameWritesExactlyThatFile) {
     fs::create_directories(dir / "out");
-    ASSERT_EQ(run("--shot title 30 out/a.png").exitCode, 0);
+    ASSERT_EQ(run({"--shot", "title", "30", at("out/a.png")}).exitCode, 0);
     EXPECT_EQ(filesIn(dir / "out"), std::set<std::string>{"a.png"});
     expectFullPicture(dir / "out/a.png");
 }
 
 TEST_F(TestModes, ShotOfTwoFramesNamesEachByItsNumber) {
     fs::create_directories(dir / "out");
-    ASSERT_EQ(run("--shot title 30,40 out/b").exitCode, 0);
+    ASSERT_EQ(run({"--shot", "title", "30,40", at("out/b")}).exitCode, 0);
     EXPECT_EQ(filesIn(dir / "out"), (std::set<std::string>{"b_30.png", "b_40.png"}));
 }
 
 TEST_F(TestModes, RecordingMakesItsFolderAndTwoRunsGiveTheSamePictures) {
-    ASSERT_EQ(run("--record game 10 20 out/first").exitCode, 0);
-    ASSERT_EQ(run("--record game 10 20 out/second").exitCode, 0);
+    ASSERT_EQ(run({"--record", "game", "10", "20", at("out/first")}).exitCode, 0);
+    ASSERT_EQ(run({"--record", "game", "10", "20", at("out/second")}).exitCode, 0);
     const std::set<std::string> frames = {"f_00000.png", "f_00001.png", "f_00002.png",
                                           "f_00003.png", "f_00004.png", "f_00005.png"};
     ASSERT_EQ(filesIn(dir / "out/first"), frames);
     ASSERT_EQ(filesIn(dir / "out/second"), frames);
     for (const std::string& f : frames)
-        EXPECT_TRUE(readFile(dir / "out/first" / f) == readFile(dir / "out/second" / f)) << f;
+        EXPECT_TRUE(readTextFile(dir / "out/first" / f) == readTextFile(dir / "out/second" / f)) << f;
     expectFullPicture(dir / "out/first/f_00005.png");
 }
 
 TEST_F(TestModes, PauseSceneEndsOnThePauseOverlay) {
-    ASSERT_EQ(run("--shot pause 60 x.png").exitCode, 0);
+    ASSERT_EQ(run({"--shot", "pause", "60", at("x.png")}).exitCode, 0);
     Image image = LoadImage((dir / "x.png").string().c_str());
     ASSERT_NE(image.data, nullptr);
     // The top edges of the pause menu's panel (red) and the box score's (gold).
@@ -147,7 +137,7 @@ TEST_F(TestModes, PauseSceneEndsOnThePauseOverlay) {
 }
 
 TEST_F(TestModes, IntroSceneSavesAnIntroFrame) {
-    ASSERT_EQ(run("--shot intro 30 i.png").exitCode, 0);
+    ASSERT_EQ(run({"--shot", "intro", "30", at("i.png")}).exitCode, 0);
     expectFullPicture(dir / "i.png");
     Image image = LoadImage((dir / "i.png").string().c_str());
     ASSERT_NE(image.data, nullptr);
@@ -158,7 +148,7 @@ TEST_F(TestModes, IntroSceneSavesAnIntroFrame) {
 
 TEST_F(TestModes, MoveTestPrintsOfflineThenOnlineInLivePlay) {
     // "--demo" would leave no local player; the test clears it first.
-    const RunResult r = run("--movetest --demo");
+    const RunResult r = run({"--movetest", "--demo"});
     ASSERT_EQ(r.exitCode, 0);
     ASSERT_EQ(r.lines.size(), 2u);
     const std::regex line(R"((OFFLINE|ONLINE ): moved (\d+\.\d\d) m in 1\.5 s, top speed (\d+\.\d\d) m/s, )"
@@ -180,17 +170,17 @@ TEST_F(TestModes, MoveTestPrintsOfflineThenOnlineInLivePlay) {
 }
 
 TEST_F(TestModes, PictureThatCannotBeWrittenFailsTheRunAndSaysWhere) {
-    RunResult r = run("--shot title 2 missing/x.png");
+    RunResult r = run({"--shot", "title", "2", at("missing/x.png")});
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.err.find("missing/x.png"), std::string::npos) << r.err;
 
     // A folder that cannot be made: its parent is a file.
     std::ofstream(dir / "plain") << "x";
-    r = run("--record title 1 3 plain/r");
+    r = run({"--record", "title", "1", "3", at("plain/r")});
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.err.find("plain/r/f_00000.png"), std::string::npos) << r.err;
 
-    r = run("--shot intro 2 missing/i.png");
+    r = run({"--shot", "intro", "2", at("missing/i.png")});
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.err.find("missing/i.png"), std::string::npos) << r.err;
 }
