@@ -8,7 +8,9 @@
 
 // Brings the program up to the point where a run mode can start. Returns
 // false when the window was closed during the intro: the program has then
-// already shut down (without saving) and main returns.
+// already shut down (without saving) and main returns. When no window can be
+// opened (no display) it says so in one line on standard error and ends the
+// program with status 1.
 bool startUp(const CommandLine& cmd);
 // The settings a save at exit writes: the user's own, also while an online
 // match has the party's rules in force.
