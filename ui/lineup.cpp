@@ -7,6 +7,7 @@
 #include "characters/pose_generators.h"
 #include "characters/shared_meshes.h"
 #include "render/arena.h"
+#include "sim/court_geometry.h"
 #include "ui/frontend.h"
 
 int lineupPage = -1;
@@ -27,7 +28,6 @@ constexpr float kEmoteLoop = 2.9f;  // seconds; an emote replays with a short re
 constexpr float kGroundedLift = 0.01f;
 constexpr float kSpinRate = 14;     // the ball on a finger, about the vertical
 constexpr float kRollRate = -9;     // every other ball, about x
-constexpr float kBallRadius = 0.121f;
 constexpr float kUnderHand = 0.136f; // the dribbled ball's top meets the palm
 
 void poseStanding(Pose& p, const LineupEntry& e, float h, float t) {
