@@ -113,21 +113,22 @@ SceneLighting lineupLighting() {
 
 LineupFigure poseLineupEntry(const LineupEntry& e, float t) {
     LineupFigure f;
-    const float h = e.model ? e.model->height : 2.0f;
+    const BodyMeasures body = e.model ? bodyMeasures(*e.model) : BodyMeasures{};
+    const float h = body.height;
     Pose pose;
     if (e.poseId >= kFirstEmotePose) {
         float lift = 0, turn = 0;
         emotePose(e.poseId - kFirstEmotePose, std::fmod(t, kEmoteLoop), h, pose, lift, turn);
-        poseSkeleton(f.skeleton, e.model, pose, {e.x, e.y + lift, e.z}, e.yaw + turn, lift < kGroundedLift);
+        poseSkeleton(f.skeleton, body, pose, {e.x, e.y + lift, e.z}, e.yaw + turn, lift < kGroundedLift);
         return f;
     }
     if (e.poseId >= kFirstPresetPose) {
         posePreset(e.poseId - kFirstPresetPose, pose, h, t);
-        poseSkeleton(f.skeleton, e.model, pose, {e.x, e.y, e.z}, e.yaw, true);
+        poseSkeleton(f.skeleton, body, pose, {e.x, e.y, e.z}, e.yaw, true);
         return f;
     }
     poseStanding(pose, e, h, t);
-    poseSkeleton(f.skeleton, e.model, pose, {e.x, e.y, e.z}, e.yaw, true);
+    poseSkeleton(f.skeleton, body, pose, {e.x, e.y, e.z}, e.yaw, true);
     if (e.poseId < kStanceSpinBall || e.poseId > kStanceDribble) return f;
     f.hasBall = true;
     f.ball = standingBall(e, f.skeleton);
