@@ -10,6 +10,8 @@
 // false when the program already ended in the intro (the window was closed,
 // or the "intro" scene is done): it has then shut down without saving, and
 // main returns exitStatus (non-zero when a picture could not be written).
+// When no window can be opened (no display) it says so in one line on
+// standard error and ends the program with status 1.
 bool startUp(const CommandLine& cmd, int& exitStatus);
 inline bool startUp(const CommandLine& cmd) {
     int exitStatus = 0;
