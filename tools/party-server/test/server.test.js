@@ -101,14 +101,20 @@ async function startMatch(members) {
   return members.map((m, i) => starts[i].slots.findIndex((entry) => entry && entry.id === m.id));
 }
 
-function input(slot, firstTick, count = 1) {
+// An input message; the records of `marked` hold their own tick's low byte,
+// so that a message cut down can be told apart.
+function input(slot, firstTick, count = 1, marked = false) {
   const bytes = Buffer.alloc(7 + 8 * count, 0x5a);
   bytes.writeUInt8(1, 0);
   bytes.writeUInt8(slot, 1);
   bytes.writeUInt32LE(firstTick >>> 0, 2);
   bytes.writeUInt8(count, 6);
+  if (marked) for (let k = 0; k < count; k++) bytes.fill((firstTick + k) & 0xff, 7 + 8 * k, 15 + 8 * k);
   return bytes;
 }
+
+// The first tick a player sends: the opening ones are neutral.
+const FIRST = 6;
 
 function resync(size) {
   const bytes = Buffer.alloc(size, 0xa5);
@@ -158,18 +164,18 @@ test('the host sets the rules and the slots follow them', async (t) => {
 test('match messages come only from their own slot or the host, to the other players', async (t) => {
   const server = await startServer(t);
   const [host, guest] = await party(server, 2);
-  guest.send(input(0, 5)); // no match yet: nobody's input
+  guest.send(input(0, FIRST)); // no match yet: nobody's input
   await pingPong(guest);
   assert.strictEqual(await host.binary(200), null);
   assert.deepStrictEqual(await startMatch([host, guest]), [0, 2]);
   const late = await enter(server, host.code, 'LATE'); // in the lobby while the match runs
-  late.send(input(0, 10));
-  for (const bad of [input(0, 10), Buffer.concat([input(2, 10), Buffer.from('x')]), input(2, 0xfffffff0), resync(10),
+  late.send(input(0, FIRST));
+  for (const bad of [input(0, FIRST), Buffer.concat([input(2, FIRST), Buffer.from('x')]), input(2, 0xfffffff0), resync(10),
                      Buffer.from('\x07junk')]) {
     guest.send(bad); // another's slot, malformed, a tick out of range, a resync from a guest, no such type
   }
-  const fromGuest = [input(2, 10), input(2, 11, 32)];
-  const fromHost = [resync(60000), input(0, 10, 2)];
+  const fromGuest = [input(2, FIRST), input(2, FIRST + 1, 32)];
+  const fromHost = [resync(60000), input(0, FIRST, 2)];
   fromGuest.forEach((m) => guest.send(m));
   fromHost.forEach((m) => host.send(m));
   for (const [to, expected] of [[host, fromGuest], [guest, fromHost]]) {
@@ -194,11 +200,52 @@ test('emotes go to the others, and a player who leaves is dropped after his last
   assert.deepStrictEqual(await guest.text('emote'), { t: 'emote', slot: 0, e: 3 });
   assert.deepStrictEqual(await host.text('emote'), { t: 'emote', slot: 2, e: 5 });
   assert.strictEqual(await host.text('emote', 200), null); // never echoed
-  guest.send(input(2, 100, 3));
-  guest.send(input(2, 90)); // older, arriving late: the last tick stays 102
+  guest.ws.close(); // before sending any input: the CPU plays him from the first tick
+  assert.deepStrictEqual(await host.text('drop'), { t: 'drop', slot: 2, alias: 'P1', after: FIRST - 1 });
+});
+
+// Every client must be able to confirm each of a leaver's ticks up to his
+// "after", or the match waits for him for ever.
+test('a player\'s inputs pass only as an unbroken run within the look-ahead, and his drop names its end', async (t) => {
+  const server = await startServer(t);
+  const [host, guest] = await party(server, 2);
+  await startMatch([host, guest]);
+  guest.send(input(2, FIRST, 3));
+  guest.send(input(2, 0x7ffffffe)); // far in the future
+  guest.send(input(2, FIRST + 8)); // skips five ticks
+  guest.send(input(2, FIRST + 3, 2));
+  // Up to the look-ahead (1023 ticks) past the slowest other player, who has
+  // sent nothing yet (tick 5): 32 messages of 32 ticks reach tick 1034, and
+  // only the last goes past 1028.
+  const run = [];
+  for (let first = FIRST + 5; run.length < 32; first += 32) run.push(input(2, first, 32));
+  run.forEach((m) => guest.send(m));
   await pingPong(guest);
+  host.send(input(0, FIRST, 6)); // the host reaches tick 11: now the last one passes
+  assert.deepStrictEqual(await guest.binary(), input(0, FIRST, 6));
+  guest.send(run[31]);
+  await pingPong(guest);
+  const expected = [input(2, FIRST, 3), input(2, FIRST + 3, 2), ...run.slice(0, 31), run[31]];
+  for (const m of expected) assert.deepStrictEqual(await host.binary(), m);
   guest.ws.close();
-  assert.deepStrictEqual(await host.text('drop'), { t: 'drop', slot: 2, alias: 'P1', after: 102 });
+  assert.deepStrictEqual(await host.text('drop'), { t: 'drop', slot: 2, alias: 'P1', after: FIRST + 5 + 32 * 32 - 1 });
+  assert.strictEqual(await host.binary(100), null);
+});
+
+test('a tick\'s input is relayed once: what repeats a tick already sent is cut off or dropped', async (t) => {
+  const server = await startServer(t);
+  const [host, guest] = await party(server, 2);
+  await startMatch([host, guest]);
+  guest.send(input(2, FIRST, 3, true));
+  guest.send(input(2, FIRST + 1, 2, true)); // nothing new
+  guest.send(input(2, FIRST + 1, 4)); // other contents for ticks 7 and 8, then ticks 9 and 10
+  guest.send(input(2, FIRST + 5, 1, true));
+  await pingPong(guest);
+  const cut = input(2, FIRST + 3, 2); // ticks 9 and 10 of the rewrite
+  for (const m of [input(2, FIRST, 3, true), cut, input(2, FIRST + 5, 1, true)]) {
+    assert.deepStrictEqual(await host.binary(), m);
+  }
+  assert.strictEqual(await host.binary(100), null);
 });
 
 test('errors for an unknown code, a full party and an old version', async (t) => {
@@ -239,8 +286,8 @@ test('a client that never reads is cut and the other parties play on', async (t)
   }
   assert.ok(dropped, 'the client that does not read was not cut');
   assert.ok(peakMemoryMb(server.pid) < 200, `the server grew to ${peakMemoryMb(server.pid)} MB`);
-  other[1].send(input(2, 1));
-  assert.deepStrictEqual(await other[0].binary(), input(2, 1));
+  other[1].send(input(2, FIRST));
+  assert.deepStrictEqual(await other[0].binary(), input(2, FIRST));
 });
 
 test('connections without hello, over the cap or flooding are cut', async (t) => {
@@ -262,3 +309,4 @@ test('connections without hello, over the cap or flooding are cut', async (t) =>
   await a.closed;
   assert.ok(await pingPong(b));
 });
+
