@@ -10,29 +10,39 @@ const net = require('net');
 const path = require('path');
 const { spawn } = require('child_process');
 const WebSocket = require('ws');
+const { addressKey } = require('../limits');
 
 const SERVER = path.join(__dirname, '..', 'server.js');
 const TIMEOUT_MS = 10000;
 
-// Runs the server with the options until its "listening PORT" line.
-async function startServer(t, options = []) {
-  const child = spawn(process.execPath, [SERVER, '--port', '0', ...options], { stdio: ['ignore', 'pipe', 'inherit'] });
+// Runs the server with the options until its "listening PORT" line; with
+// `keepLog` its standard error is kept for log() instead of shown.
+async function startServer(t, options = [], keepLog = false) {
+  const child = spawn(process.execPath, [SERVER, '--port', '0', ...options],
+                      { stdio: ['ignore', 'pipe', keepLog ? 'pipe' : 'inherit'] });
   t.after(() => child.kill('SIGKILL'));
+  let log = '';
+  if (keepLog) child.stderr.on('data', (text) => { log += text; });
   const port = await new Promise((resolve, reject) => {
     child.stdout.once('data', (line) => resolve(Number(/^listening (\d+)/.exec(line.toString())[1])));
     child.once('exit', () => reject(new Error('the party server did not start (run tools/setup.sh)')));
   });
-  return { port, url: (code) => `ws://127.0.0.1:${port}/api/party/${code || 'new'}`, pid: child.pid };
+  return { port, url: (code) => `ws://127.0.0.1:${port}/api/party/${code || 'new'}`, pid: child.pid, log: () => log };
 }
 
 function peakMemoryMb(pid) {
   return Number(/VmHWM:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))[1]) / 1024;
 }
 
-// A WebSocket whose messages wait in a queue for the test to take them.
+function sleep(ms) {
+  return new Promise((resolve) => setTimeout(resolve, ms));
+}
+
+// A WebSocket whose messages wait in a queue for the test to take them; from
+// another loopback address (127.0.0.2, ...) it stands for another machine.
 class Client {
-  constructor(url) {
-    this.ws = new WebSocket(url);
+  constructor(url, localAddress = '127.0.0.1') {
+    this.ws = new WebSocket(url, { localAddress });
     this.queue = [];
     this.wake = () => {};
     this.ws.on('message', (data, binary) => this.push(binary ? data : JSON.parse(data)));
@@ -72,8 +82,8 @@ class Client {
   send(message) { this.ws.send(Buffer.isBuffer(message) ? message : JSON.stringify(message)); }
 }
 
-async function enter(server, code, alias = 'P') {
-  const c = new Client(server.url(code));
+async function enter(server, code, alias = 'P', localAddress = '127.0.0.1') {
+  const c = new Client(server.url(code), localAddress);
   await c.opened;
   c.send({ t: 'hello', alias, ver: 3 });
   const welcome = await c.text('welcome');
@@ -310,3 +320,67 @@ test('connections without hello, over the cap or flooding are cut', async (t) =>
   assert.ok(await pingPong(b));
 });
 
+// The server stopped for 4.5 s (as a paging pause or a busy host would): what
+// the players sent meanwhile is read in one go afterwards, and must not count
+// as a flood. A real flood is still cut, and logged once.
+test('a pause of the server itself cuts nobody, and a flood is cut with one line in the log', async (t) => {
+  const server = await startServer(t, ['--max-messages-per-second', '20', '--ping-ms', '0', '--verbose'], true);
+  const [host, guest] = await party(server, 2);
+  await startMatch([host, guest]);
+  let tick = FIRST;
+  const timer = setInterval(() => { // half the limit each
+    host.send(input(0, tick));
+    guest.send(input(2, tick));
+    tick++;
+  }, 100);
+  t.after(() => clearInterval(timer));
+  await sleep(1000);
+  process.kill(server.pid, 'SIGSTOP');
+  await sleep(4500);
+  process.kill(server.pid, 'SIGCONT');
+  await sleep(1000);
+  clearInterval(timer);
+  for (const [to, slot] of [[host, 2], [guest, 0]]) {
+    for (let k = FIRST; k < tick; k++) assert.deepStrictEqual(await to.binary(), input(slot, k), `tick ${k}`);
+  }
+  assert.doesNotMatch(server.log(), /sent too much/);
+
+  const flood = await enter(server);
+  for (let i = 0; i < 1000; i++) flood.send({ t: 'ping' });
+  assert.strictEqual(await flood.closed, 1006);
+  assert.ok(await pingPong(host));
+  assert.strictEqual(server.log().match(/sent too much/g).length, 1);
+});
+
+// Loopback addresses other than 127.0.0.1 stand for other machines.
+test('one address cannot lock the others out: connections per address and a deadline for the upgrade', async (t) => {
+  const server = await startServer(t, ['--max-connections', '5', '--max-connections-per-address', '3',
+                                       '--upgrade-timeout-ms', '1500', '--hello-timeout-ms', '60000']);
+  const held = [];
+  for (let i = 0; i < 3; i++) held.push(await enter(server, null, 'HOG'));
+  const fourth = new Client(server.url());
+  assert.strictEqual(await fourth.closed, 1006); // refused before its upgrade
+  assert.ok(await enter(server, null, 'OTHER', '127.0.0.2'));
+
+  // Upgrade requests that never end hold their place only until the deadline.
+  const start = Date.now();
+  const halves = [];
+  for (let i = 0; i < 4; i++) {
+    const socket = net.connect({ port: server.port, host: '127.0.0.1', localAddress: '127.0.0.3' },
+                               () => socket.write('GET /api/party/new HTTP/1.1\r\nHost: x\r\n'));
+    socket.on('error', () => {});
+    halves.push(new Promise((resolve) => socket.resume().on('close', () => resolve(Date.now() - start))));
+  }
+  const cutAfter = await Promise.all(halves);
+  cutAfter.sort((a, b) => a - b);
+  assert.ok(cutAfter[0] < 1000, `the fourth from one address was let in: ${cutAfter}`);
+  assert.ok(cutAfter[1] >= 1400 && cutAfter[3] < 5000, `cut after ${cutAfter} ms`);
+  assert.ok(await enter(server, null, 'LATE', '127.0.0.3'));
+  for (const c of held) assert.ok(await pingPong(c)); // the ones that upgraded in time stay
+
+  // A machine on IPv6 has a whole /64 to pick addresses from.
+  assert.strictEqual(addressKey('::ffff:10.1.2.3'), '10.1.2.3');
+  assert.strictEqual(addressKey('2001:db8:a:b::1'), addressKey('2001:0db8:000a:000b:ffff:1:2:3%eth0'));
+  assert.notStrictEqual(addressKey('2001:db8:a:b::1'), addressKey('2001:db8:a:c::1'));
+  assert.strictEqual(addressKey('::1'), '0:0:0:0::/64');
+});
