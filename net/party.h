@@ -62,6 +62,7 @@ constexpr int kInputRingSize = 2048;  // ticks of inputs and hashes kept
 constexpr int kSnapshotRingSize = 128; // ticks a rollback can reach back, plus one
 constexpr int32_t kNeverTick = 0x40000000; // "no tick": humanUntil and rollbackTick
 constexpr int32_t kDefaultDelayTicks = 6;
+constexpr int32_t kConfirmLookAhead = 1023; // ticks past the local input a confirmation may reach
 constexpr int kLocalBatchMax = 64; // local records one frame can produce
 constexpr int kProtocolVersion = 3;
 constexpr float kNoticeSeconds = 4.0f;
@@ -162,6 +163,11 @@ extern NetParty netParty;
 
 // Ring index of a tick; never negative.
 inline int ringIndex(int64_t tick, int size) { return static_cast<int>(((tick % size) + size) % size); }
+
+// The slot's input for the tick arrived, or was produced here.
+inline bool hasTickInput(const NetParty& party, int slot, int64_t tick) {
+    return party.inputTags[slot][ringIndex(tick, kInputRingSize)] == tick;
+}
 
 bool isPartyHost(const NetParty& party);
 const PartyMember* findSelfMember(const NetParty& party);

@@ -78,8 +78,14 @@ TEST_F(LobbyMessages, EmotesDropsAndPongs) {
     EXPECT_EQ(party->emotes[0].slot, 3);
     EXPECT_EQ(party->emotes[0].emote, 7);
 
+    // The leavers' inputs that arrived: slot 2 up to tick 100, slot 0 up to
+    // 200 but for tick 150.
     party->delay = 6;
     party->currentTick = 80;
+    for (int32_t t = 6; t <= 200; ++t) {
+        if (t <= 100) party->inputTags[2][t] = t;
+        if (t != 150) party->inputTags[0][t] = t;
+    }
     read(R"({"t":"drop","slot":2,"after":100,"alias":"LEO"})");
     EXPECT_EQ(party->humanUntil[2], 101);
     EXPECT_EQ(party->notice, "LEO LEFT - THE CPU TAKES OVER");
@@ -87,8 +93,14 @@ TEST_F(LobbyMessages, EmotesDropsAndPongs) {
     read(R"({"t":"drop","slot":1.7})"); // no "after": from the first tick after the neutral ones
     EXPECT_EQ(party->humanUntil[1], 6);
     EXPECT_EQ(party->rollbackTick, 6); // already simulated
+    // Up to a tick whose input never came, which nobody could confirm: the
+    // CPU takes over there (in 64 bits, even from "after" 2^31 - 1).
     read(R"({"t":"drop","slot":0,"after":2147483647})");
-    EXPECT_EQ(party->humanUntil[0], kNeverTick);
+    EXPECT_EQ(party->humanUntil[0], 150);
+    read(R"({"t":"drop","slot":0,"after":120})"); // a second drop never gives the slot back
+    EXPECT_EQ(party->humanUntil[0], 121);
+    read(R"({"t":"drop","slot":0,"after":140})");
+    EXPECT_EQ(party->humanUntil[0], 121);
     read(R"({"t":"drop","slot":7,"after":10})");
     read(R"({"t":"drop","slot":-1e999,"after":10})");
     EXPECT_EQ(party->humanUntil[2], 101);
