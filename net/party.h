@@ -115,6 +115,9 @@ struct NetParty {
     std::deque<DelayedMessage> delayed;
     double pingSentAt = -1, nextPingAt = 0;
     bool helloSent = false; // the "hello" of this connection went out
+    // When the socket's end is reported: after what arrived before it has
+    // gone through the delayed queue; -1 while the socket lives.
+    double socketEndAt = -1;
 
     // Tests: outgoing messages land here instead of on the socket.
     std::vector<WsMessage>* outbox = nullptr;

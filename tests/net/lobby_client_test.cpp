@@ -18,10 +18,6 @@ namespace {
 double fakeNow = 100;
 double fakeClock() { return fakeNow; }
 
-double steadyClock() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 class LobbyMessages : public ::testing::Test {
 protected:
     void SetUp() override { netClock = fakeClock; }
@@ -132,7 +128,7 @@ TEST(DelayedQueue, KeepsTheArrivalOrderUnderJitter) {
 
 // Two game clients in one party on the real server, driven by updateParty.
 TEST_F(PartyServerSuite, LobbyClientMeetsStartsAndLosesAPlayer) {
-    netClock = steadyClock;
+    netClock = steadySeconds;
     auto host = std::make_unique<NetParty>(), guest = std::make_unique<NetParty>(), lost = std::make_unique<NetParty>();
     auto frames = [&](auto done) {
         for (int i = 0; i < 1000 && !done(); ++i) {
