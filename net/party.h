@@ -69,6 +69,9 @@ constexpr float kNoticeSeconds = 4.0f;
 constexpr float kLeftNoticeSeconds = 3.0f;
 constexpr double kPingIntervalSeconds = 1.0;
 constexpr double kPingSmoothing = 0.3;
+// A ping unanswered and nothing else heard for this long: the server is gone
+// (or stuck halfway through a message), though the socket never said so.
+constexpr double kSilenceSeconds = 10.0;
 
 struct NetLogLine {
     uint32_t humanMask = 0, rng = 0;
@@ -115,6 +118,7 @@ struct NetParty {
     std::deque<DelayedMessage> delayed;
     double pingSentAt = -1, nextPingAt = 0;
     bool helloSent = false; // the "hello" of this connection went out
+    double lastHeardAt = 0; // netClock of the last message received
     // When the socket's end is reported: after what arrived before it has
     // gone through the delayed queue; -1 while the socket lives.
     double socketEndAt = -1;

@@ -62,6 +62,14 @@ void endParty(NetParty& party, const std::string& reason) {
     party.inMatch = false;
 }
 
+// The server has said nothing at all for a long while, not even the answer
+// to a ping that has long been out. Only a ping of ours counts as asking: a
+// game that stood still (and sent none) does not blame the server.
+bool serverFellSilent(const NetParty& party, double now) {
+    return party.pingSentAt >= 0 && now - party.pingSentAt > kSilenceSeconds &&
+           now - party.lastHeardAt > kSilenceSeconds;
+}
+
 // A "start" has been read but the match has not begun: what follows (the
 // first inputs of the others among it) waits for startNetMatch, which empties
 // the input rings.
@@ -165,13 +173,17 @@ void updateParty(NetParty& party, float dt) {
     const double now = netClock();
     if (socketState == WsState::open && !party.helloSent) {
         party.helloSent = true;
+        party.lastHeardAt = now;
         sendPartyMessage(party, false,
                          "{\"t\":\"hello\",\"alias\":" + quoteJson(party.alias) + ",\"ver\":" +
                              std::to_string(kProtocolVersion) + "}");
     }
     const SimulatedLag& lag = simulatedLag();
     WsMessage message;
-    while (party.socket.poll(message)) delayMessage(party.delayed, std::move(message), now, lag.lag, lag.jitter);
+    while (party.socket.poll(message)) {
+        party.lastHeardAt = now;
+        delayMessage(party.delayed, std::move(message), now, lag.lag, lag.jitter);
+    }
     // The end of the socket is received like a message: after what came first.
     const bool socketEnded = socketState == WsState::closed || socketState == WsState::failed;
     if (socketEnded && party.socketEndAt < 0) party.socketEndAt = delayedArrival(party.delayed, now, lag.lag, lag.jitter);
@@ -183,6 +195,11 @@ void updateParty(NetParty& party, float dt) {
         if (party.state == PARTY_ENDED) return;
     }
 
+    if (socketState == WsState::open && party.helloSent && serverFellSilent(party, now)) {
+        endParty(party, kWsErrorLostConnection);
+        party.socket.close();
+        return;
+    }
     if (socketState == WsState::open && party.helloSent && party.pingSentAt < 0 && now >= party.nextPingAt) {
         party.pingSentAt = now;
         sendPartyMessage(party, false, "{\"t\":\"ping\"}");

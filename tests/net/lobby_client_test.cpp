@@ -1,6 +1,6 @@
 // The party's lobby client: how each message is read (defaults, clamping,
-// what is ignored), the order of the delayed queue, and a whole party on the
-// project's party server on 127.0.0.1.
+// what is ignored), the order of the delayed queue, a server that falls
+// silent, and a whole party on the project's party server on 127.0.0.1.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +11,7 @@
 #include "app/program_random.h"
 #include "net/match_packets.h"
 #include "net/net_clock.h"
+#include "tests/net/raw_test_server.h"
 #include "tests/net/ws_test_support.h"
 
 namespace {
@@ -112,6 +113,43 @@ TEST_F(LobbyMessages, EmotesDropsAndPongs) {
     fakeNow += 0.140;
     read(R"({"t":"pong"})");
     EXPECT_NEAR(party->ping, 70.0f, 0.01f); // 40 + (140 - 40) x 0.3
+}
+
+// A server that stops talking halfway through a message (the header of a
+// 1 MiB frame and nothing more), as a dropped connection would: the socket
+// never fails, but ten seconds with a ping unanswered and nothing else heard
+// end the party. A lobby that merely stood still does not.
+TEST_F(LobbyMessages, AServerSilentForTenSecondsWithAPingOutIsLost) {
+    RawTestServer raw;
+    party->serverUrl = raw.url("");
+    createParty(*party, "MAYA");
+    ASSERT_TRUE(raw.accept() && raw.completeUpgrade());
+    auto frameUntil = [&](auto done) {
+        for (int i = 0; i < 2000 && !done(); ++i) {
+            updateParty(*party, 0.0f);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return done();
+    };
+    ASSERT_TRUE(frameUntil([&] { return party->pingSentAt >= 0; })); // the hello, then the first ping
+    raw.write(serverFrameForTest(1, R"({"t":"welcome","id":1,"code":"AB3CD"})") + serverFrameForTest(1, R"({"t":"pong"})"));
+    ASSERT_TRUE(frameUntil([&] { return party->state == PARTY_JOINED && party->pingSentAt < 0; }));
+
+    fakeNow += 30; // the game stood still: no ping was out meanwhile
+    updateParty(*party, 0.0f);
+    EXPECT_EQ(party->state, PARTY_JOINED);
+    EXPECT_EQ(party->pingSentAt, fakeNow);
+
+    raw.write(std::string("\x81\x7F\x00\x00\x00\x00\x00\x10\x00\x00", 10) + std::string(1000, 'x'));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    fakeNow += 9.5;
+    updateParty(*party, 0.0f);
+    EXPECT_EQ(party->state, PARTY_JOINED);
+    fakeNow += 1.0;
+    updateParty(*party, 0.0f);
+    EXPECT_EQ(party->state, PARTY_ENDED);
+    EXPECT_EQ(party->errorText, "Lost connection to the server.");
+    EXPECT_EQ(party->socket.state(), WsState::closed);
 }
 
 TEST(DelayedQueue, KeepsTheArrivalOrderUnderJitter) {
