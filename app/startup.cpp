@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <string>
 #include <thread>
 #include <vector>
 #include <raylib.h>
@@ -14,12 +16,14 @@
 #include "app/match_start.h"
 #include "app/program_random.h"
 #include "app/run_flags.h"
+#include "app/scene_capture.h"
 #include "app/settings.h"
 #include "audio/audio.h"
 #include "characters/character_builder.h"
 #include "characters/character_model.h"
 #include "characters/character_upload.h"
 #include "characters/shared_meshes.h"
+#include "net/party.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/fonts.h"
@@ -40,14 +44,23 @@ constexpr float kSkipAfter = 0.3f;
 constexpr float kSkipLandsBeforeEnd = 0.6f;  // at 4.4 s
 constexpr float kSkipWaitsBeforeEnd = 1.0f;  // from 4.0 s
 constexpr int kMenuMusic = 1;
+constexpr const char* kNoDisplayMessage =
+    "korvalo: can't open a window: the game needs a display; run it headless under xvfb-run -a "
+    "(for example xvfb-run -a ./korvalo --sim 60)";
 
 // raylib's warnings go to standard error: standard output belongs to the
-// fixed-format lines of the test modes and the play-by-play.
+// fixed-format lines of the test modes and the play-by-play. While the
+// window opens they are held back, so that a failure says one thing only.
+bool holdWarnings = false;
+std::string heldWarnings;
+
 void logToStderr(int level, const char* text, va_list args) {
     const char* tag = level >= LOG_ERROR ? "ERROR" : level == LOG_WARNING ? "WARNING" : "INFO";
-    std::fprintf(stderr, "%s: ", tag);
-    std::vfprintf(stderr, text, args);
-    std::fputc('\n', stderr);
+    char line[1024];
+    const int n = std::snprintf(line, sizeof line, "%s: ", tag);
+    std::vsnprintf(line + n, sizeof line - (size_t)n, text, args);
+    if (holdWarnings) heldWarnings.append(line).push_back('\n');
+    else std::fprintf(stderr, "%s\n", line);
 }
 
 void openWindow() {
@@ -56,7 +69,17 @@ void openWindow() {
     SetConfigFlags(flags);
     SetTraceLogCallback(logToStderr);
     SetTraceLogLevel(LOG_WARNING);
+    holdWarnings = true;
     InitWindow(kWindowWidth, kWindowHeight, kWindowTitle);
+    holdWarnings = false;
+    if (!IsWindowReady()) {
+        // Every run mode draws, the headless ones into a hidden window, so
+        // nothing can go on without one.
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        std::exit(1);
+    }
+    std::fputs(heldWarnings.c_str(), stderr);
+    heldWarnings.clear();
     SetWindowMinSize(kMinWindowWidth, kMinWindowHeight);
     SetExitKey(0);
     SetTargetFPS(targetFps >= 1 ? targetFps : kDefaultFps);
@@ -105,17 +128,27 @@ bool skipInputThisFrame() {
            (IsGamepadAvailable(0) && IsGamepadButtonPressed(0, GAMEPAD_BUTTON_RIGHT_FACE_DOWN));
 }
 
-// Returns false when the window was closed during the intro.
-bool playIntro() {
+enum class IntroEnd { Played, WindowClosed, SceneDone, SceneFailed };
+
+// The "intro" scene runs the intro on a fixed step, cannot be skipped, saves
+// its pictures from the intro's own frames and ends the program with it.
+IntroEnd playIntro(const CommandLine& cmd) {
+    const bool scene = cmd.sceneName == "intro";
     IntroClock clock;
+    int frames = 0;
     while (true) {
-        if (WindowShouldClose()) return false;
-        const float dt = std::fmin(GetFrameTime(), kIntroFrameCap);
+        if (WindowShouldClose()) return IntroEnd::WindowClosed;
+        const float dt = scene ? kSceneFrameSeconds : std::fmin(GetFrameTime(), kIntroFrameCap);
         animClock += dt;
         updateAudio(dt);
         const int built = rosterBuild.done.load();
-        if (advanceIntro(clock, dt, built, skipInputThisFrame())) return true;
+        const bool skip = !scene && skipInputThisFrame();
+        if (advanceIntro(clock, dt, built, skip)) return scene ? IntroEnd::SceneDone : IntroEnd::Played;
         drawIntro(clock.t, built < kCharacterCount);
+        if (!scene) continue;
+        const CaptureStep step = captureFrame(cmd, ++frames);
+        if (step == CaptureStep::Failed) return IntroEnd::SceneFailed;
+        if (step == CaptureStep::Finished) return IntroEnd::SceneDone;
     }
 }
 
@@ -131,7 +164,7 @@ bool advanceIntro(IntroClock& c, float dt, int buildsDone, bool skipInput) {
     return c.t >= introLength() && built;
 }
 
-bool startUp(const CommandLine& cmd) {
+bool startUp(const CommandLine& cmd, int& exitStatus) {
     programSrand((uint32_t)std::time(nullptr));
     openWindow();
     loadUserSettings();
@@ -144,10 +177,13 @@ bool startUp(const CommandLine& cmd) {
     initAudio();
     if (appliedHomeTeam != 0) applyHomeTeam(0);
     const bool intro = !headlessRun || cmd.sceneName == "intro";
-    if (intro && !playIntro()) {
+    const IntroEnd end = intro ? playIntro(cmd) : IntroEnd::Played;
+    if (end != IntroEnd::Played) {
+        // Nothing is uploaded and the settings file is left alone.
         joinRosterBuilds();
         shutdownAudio();
         CloseWindow();
+        exitStatus = end == IntroEnd::SceneFailed ? 1 : 0;
         return false;
     }
     joinRosterBuilds();
@@ -167,6 +203,9 @@ const Settings& settingsToKeep() {
 
 void shutDown(bool saveUserSettings) {
     joinRosterBuilds();
+    // The connection's goodbye goes out now, while the TLS library still
+    // stands; from the exit handlers its worker would use it torn down.
+    leaveParty(netParty);
     if (saveUserSettings) saveSettings(settingsToKeep(), settingsPath);
     shutdownAudio();
     CloseWindow();

@@ -1,8 +1,8 @@
 // Online play end to end: copies of the game play each other unattended
 // through the project's own party server on 127.0.0.1, and their
 // machine-readable lines (CODE, MEMBER, CHECK, DONE) say whether they stayed
-// in step: under lag and jitter, after a forced desync, when a member is
-// killed mid-match, and one on one.
+// in step: as they are, after a forced desync, when a member is killed
+// mid-match, and one on one under lag and jitter.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -89,8 +89,8 @@ struct Party {
         ASSERT_TRUE(joiner.start({"--server", url, "--net-join", code, "JOINY", "--net-seconds", seconds}, joinerEnv));
     }
     void finish() {
-        EXPECT_EQ(waitForExit(host, 240s), 0) << host.err();
-        EXPECT_EQ(waitForExit(joiner, 240s), 0) << joiner.err();
+        EXPECT_EQ(waitForExit(host, 600s), 0) << host.err();
+        EXPECT_EQ(waitForExit(joiner, 600s), 0) << joiner.err();
     }
 };
 
@@ -120,18 +120,6 @@ TEST(NetPlay, HostAndJoinerPlayOneMatchInStep) {
         EXPECT_TRUE(fs::exists(p.dir / shot)) << shot;
 }
 
-TEST(NetPlay, LagAndJitterMakeRollbacksButNoSplit) {
-    Party p("net_play_lag");
-    const std::vector<std::string> lag = {"KORVALO_LAG_MS=80", "KORVALO_JITTER_MS=40"};
-    p.start("2v2", "10", lag, lag);
-    p.finish();
-    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
-    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
-    EXPECT_GT(h.done.at("rollbacks") + j.done.at("rollbacks"), 0);
-    EXPECT_GT(std::max(h.done.at("longest"), j.done.at("longest")), 0);
-    expectInStep(h, j, 0, 2);
-}
-
 TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
     Party p("net_play_desync");
     p.start("2v2", "10", {}, {"KORVALO_DESYNC=1"});
@@ -145,11 +133,11 @@ TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
 
 TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     Party p("net_play_drop");
-    p.start("2v2", "10", {"KORVALO_NETSHOT=" + (p.dir / "host").string()});
-    ASSERT_TRUE(waitUntil(180s, [&] { return readLines(p.joiner.out()).checks.size() >= 2 || p.joiner.ended(); }))
+    p.start("2v2", "10");
+    ASSERT_TRUE(waitUntil(400s, [&] { return readLines(p.joiner.out()).checks.size() >= 2 || p.joiner.ended(); }))
         << p.joiner.out();
     p.joiner.kill(SIGKILL);
-    EXPECT_EQ(waitForExit(p.host, 240s), 0) << p.host.err();
+    EXPECT_EQ(waitForExit(p.host, 600s), 0) << p.host.err();
     const Lines h = readLines(p.host.out());
     EXPECT_TRUE(h.hasDone) << p.host.out();
     // The host's match went on past the moment the joiner was lost.
@@ -157,15 +145,24 @@ TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     EXPECT_GT(h.checks.rbegin()->first, readLines(p.joiner.out()).checks.rbegin()->first);
 }
 
-TEST(NetPlay, OneOnOneUsesSlotsZeroAndTwoAndTheNetLogsMatch) {
-    Party p("net_play_1v1");
+// Lag and jitter on both sides make late inputs, so rollbacks, yet the two
+// stay in step; one on one puts the humans in slots 0 and 2.
+TEST(NetPlay, OneOnOneUnderLagAndJitterRollsBackButNeverSplits) {
+    Party p("net_play_1v1_lag");
     const std::string hostLog = (p.dir / "host.netlog").string(), joinerLog = (p.dir / "joiner.netlog").string();
-    p.start("1v1", "8", {"KORVALO_NETLOG=" + hostLog}, {"KORVALO_NETLOG=" + joinerLog});
+    const std::vector<std::string> lag = {"KORVALO_LAG_MS=80", "KORVALO_JITTER_MS=40"};
+    std::vector<std::string> hostEnv = lag, joinerEnv = lag;
+    hostEnv.push_back("KORVALO_NETLOG=" + hostLog);
+    joinerEnv.push_back("KORVALO_NETLOG=" + joinerLog);
+    p.start("1v1", "8", hostEnv, joinerEnv);
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
-    EXPECT_NE(p.host.out().find("slot=0 host=1"), std::string::npos) << p.host.out();
+    EXPECT_NE(p.host.out().find("MEMBER HOSTY side=0 slot=0 host=1"), std::string::npos) << p.host.out();
     EXPECT_NE(p.host.out().find("MEMBER JOINY side=1 slot=2 host=0"), std::string::npos) << p.host.out();
-    expectInStep(h, j, 0, 1);
+    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
+    EXPECT_GT(h.done.at("rollbacks") + j.done.at("rollbacks"), 0);
+    EXPECT_GT(std::max(h.done.at("longest"), j.done.at("longest")), 0);
+    expectInStep(h, j, 0, 2);
     const std::string a = readTextFile(hostLog), b = readTextFile(joinerLog);
     ASSERT_FALSE(a.empty());
     // The shorter log is a prefix of the longer: the same ticks, line for line.

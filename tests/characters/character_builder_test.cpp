@@ -124,7 +124,7 @@ TEST(CharacterSkinning, BindPoseReproducesBindPositionsAndNormals) {
     buildCharacter(*model, rosterLook(1));
     const CharacterModel& m = *model;
     Skeleton bind;
-    poseSkeleton(bind, &m, bindPose(), {0, 0, 0}, 0.0f, false);
+    poseSkeleton(bind, bodyMeasures(m), bindPose(), {0, 0, 0}, 0.0f, false);
     Matrix skin[JOINT_COUNT];
     computeSkinMatrices(m, bind, skin);
     for (const SkinData* part : {&m.bodySkin, &m.jerseySkin}) {

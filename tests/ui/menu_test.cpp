@@ -10,6 +10,7 @@
 #include "ui/menu.h"
 #include "ui/menu_lists.h"
 #include "ui/online_menu.h"
+#include "ui/screens.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -149,6 +150,34 @@ TEST_F(MenuTest, FixedMenusHaveTheirRowsAndIds) {
     ASSERT_EQ(music.choices.size(), 11u);
     EXPECT_EQ(music.choices.front(), "0");
     EXPECT_EQ(music.choices.back(), "10");
+}
+
+// ENTER on the title counts only after 0.3 s (a key still held from the
+// intro must not open the menu), and the press that opens the menu chooses
+// nothing in it.
+TEST_F(MenuTest, TitleEnterWaitsAMomentAndOpensTheMenuWithoutChoosing) {
+    buildMenus();
+    mainMenu.selected = 0; // PLAY GAME
+    changeScreen(SCREEN_TITLE);
+    titleMenuOpen = false;
+    screenTimer = 0.25f;
+    titleInput(press(&MenuInput::confirm));
+    EXPECT_FALSE(titleMenuOpen);
+    EXPECT_TRUE(sounds.empty());
+
+    screenTimer = 0.35f;
+    titleInput(press(&MenuInput::confirm));
+    EXPECT_TRUE(titleMenuOpen);
+    EXPECT_EQ(frontendScreen, SCREEN_TITLE) << "the opening press chose PLAY GAME as well";
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(sounds[0].id, kMenuConfirmSound);
+
+    titleInput(press(&MenuInput::back));
+    EXPECT_FALSE(titleMenuOpen);
+    titleInput(press(&MenuInput::confirm));
+    titleInput(press(&MenuInput::confirm)); // the next frame's press
+    EXPECT_EQ(frontendScreen, SCREEN_SQUAD_SELECT);
+    changeScreen(SCREEN_TITLE);
 }
 
 TEST(Widgets, SegmentBarRoundsHalvesUpAndSevenSegmentBlanksLeadingDigits) {

@@ -295,6 +295,7 @@ test('a client that never reads is cut and the other parties play on', async (t)
     if (i % 10 === 9) dropped = await host.text('drop', 1);
   }
   assert.ok(dropped, 'the client that does not read was not cut');
+  t.diagnostic(`server peak memory ${peakMemoryMb(server.pid).toFixed(0)} MB`);
   assert.ok(peakMemoryMb(server.pid) < 200, `the server grew to ${peakMemoryMb(server.pid)} MB`);
   other[1].send(input(2, FIRST));
   assert.deepStrictEqual(await other[0].binary(), input(2, FIRST));
