@@ -154,6 +154,7 @@ void handleLobbyMessage(NetParty& party, const std::string& text) {
         readEmote(party, msg);
     } else if (type == "error") {
         party.errorText = readString(msg, "msg", kDefaultError);
+        party.refusedByServer = true;
         party.state = PARTY_ENDED;
         party.inMatch = false;
         party.socket.close();

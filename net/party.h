@@ -88,6 +88,7 @@ struct NetParty {
     // ---- lobby
     PartyState state = PARTY_NONE;
     std::string errorText;
+    bool refusedByServer = false; // the server's own "error" ended it (an unknown code, a full party)
     std::string notice;
     float noticeTimer = 0;
     WebSocket socket;

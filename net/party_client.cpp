@@ -98,6 +98,7 @@ void connectParty(NetParty& party, const std::string& path, const std::string& a
     party.alias = alias;
     party.helloSent = false;
     party.errorText.clear();
+    party.refusedByServer = false;
     party.notice.clear();
     party.noticeTimer = 0;
     party.state = PARTY_CONNECTING;

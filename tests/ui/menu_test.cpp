@@ -3,6 +3,7 @@
 // recorder.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "app/settings.h"
@@ -206,4 +207,19 @@ TEST(OnlineMenuEntry, TypedAliasesAndCodesAreFilteredLimitedAndTrimmed) {
     std::string code;
     for (char c : std::string("r- 8x_w3q")) appendEntryChar(code, c, ENTRY_PARTY_CODE);
     EXPECT_EQ(code, "R8XW3");
+}
+
+TEST(OnlineMenuEntry, AWholeCodeRetriesAfterAFailedConnectionButOpensWhenTheServerRefusedIt) {
+    auto party = std::make_unique<NetParty>();
+    EXPECT_FALSE(joinsAtOnce("R8XW", *party));
+    EXPECT_TRUE(joinsAtOnce("R8XW3", *party));
+    party->state = PARTY_ENDED; // "Can't reach the server."
+    EXPECT_TRUE(joinsAtOnce("R8XW3", *party));
+    handleLobbyMessage(*party, R"({"t":"error","msg":"No party with that code."})");
+    EXPECT_EQ(party->errorText, "No party with that code.");
+    EXPECT_FALSE(joinsAtOnce("R8XW3", *party));
+    // A new attempt forgets the refusal.
+    joinParty(*party, "ABCDE", "ME");
+    EXPECT_FALSE(party->refusedByServer);
+    leaveParty(*party);
 }
