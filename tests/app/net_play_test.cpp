@@ -109,7 +109,7 @@ void expectInStep(const Lines& a, const Lines& b, int fromTick, int atLeast) {
 
 TEST(NetPlay, HostAndJoinerPlayOneMatchInStep) {
     Party p("net_play_basic");
-    p.start("2v2", "12", {"KORVALO_NETSHOT=" + (p.dir / "host").string(), "KORVALO_NETWHEEL=1"});
+    p.start("2v2", "15", {"KORVALO_NETSHOT=" + (p.dir / "host").string(), "KORVALO_NETWHEEL=1"});
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     EXPECT_EQ(h.members.size(), 2u) << p.host.out();
