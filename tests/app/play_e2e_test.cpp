@@ -13,7 +13,6 @@
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,18 +30,13 @@
 #include <thread>
 #include <vector>
 
+#include "tests/app/game_process.h"
 #include "tests/app/x_keys.h"
 
-extern char** environ;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string run(const std::string& command) {
     std::string out;
@@ -52,47 +46,10 @@ std::string run(const std::string& command) {
     return out;
 }
 
-// The game copied into a folder of its own, so its settings file lands there.
-struct GameProcess {
-    fs::path dir;
-    pid_t pid = -1;
-    int exitCode = -1;
-
-    explicit GameProcess(const std::string& name) : dir(fs::path(KORVALO_TEST_OUTPUT_DIR) / name) {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        const fs::path binary(KORVALO_BINARY);
-        fs::copy_file(binary, dir / "korvalo");
-        fs::copy(binary.parent_path() / "fonts", dir / "fonts", fs::copy_options::recursive);
-    }
-    ~GameProcess() {
-        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    void start(std::vector<std::string> args) {
-        args.insert(args.begin(), (dir / "korvalo").string());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 1, (dir / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&files, 2, (dir / "err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_EQ(posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&files);
-    }
-    std::string out() const { return readFile(dir / "out.txt"); }
-    // Collects the exit once the process has ended; exitCode is then set.
-    bool ended() {
-        if (pid <= 0) return true;
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) != pid) return false;
-        pid = -1;
-        exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return true;
-    }
+// The game in a folder of its own, so its settings file lands there.
+struct E2EGame : GameProcess {
+    explicit E2EGame(const std::string& name) : GameProcess(prepareGameFolder(name), "game") {}
+    void start(const std::vector<std::string>& args) { ASSERT_TRUE(GameProcess::start(args)); }
     bool running() { return !ended(); }
     std::string visibleWindow() const {
         if (pid <= 0) return {};
@@ -102,20 +59,6 @@ struct GameProcess {
     }
 };
 
-template <typename F>
-bool waitFor(std::chrono::seconds limit, F done) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(100ms);
-    }
-    return done();
-}
-
-// Exit code once the game ends within the time, -1 otherwise.
-int waitForExit(GameProcess& game, std::chrono::seconds limit) {
-    return waitFor(limit, [&] { return game.ended(); }) ? game.exitCode : -1;
-}
 
 // What a window manager sends when the user clicks the close button.
 void sendCloseRequest(unsigned long window) {
@@ -177,7 +120,7 @@ bool showsSquadSelect(const std::string& window) { return showsBar(window, 31, 3
 // every menu move a little each frame.
 bool waitForFrames(const std::string& window, int frames) {
     std::string last = windowPixels(window, 200, 300, 240, 240);
-    return waitFor(20s, [&] {
+    return waitUntil(20s, [&] {
         const std::string now = windowPixels(window, 200, 300, 240, 240);
         if (now == last) return false;
         last = now;
@@ -253,7 +196,7 @@ bool pressUntil(const std::string& window, const char* key, F done, int tries = 
     for (int i = 0; i < tries; ++i) {
         if (done()) return true;
         holdKey(window, key);
-        if (waitFor(20s, done)) return true;
+        if (waitUntil(20s, done)) return true;
     }
     return false;
 }
@@ -288,7 +231,7 @@ Mark holdUntilMoved(const std::string& window, const char* key, float far, std::
     const Mark from = localMark(window);
     Mark to = from;
     sendKey(window, key, true);
-    waitFor(limit, [&] {
+    waitUntil(limit, [&] {
         to = localMark(window);
         return from.seen && to.seen && std::hypot(to.x - from.x, to.y - from.y) >= far;
     });
@@ -304,34 +247,34 @@ void turnWithTheMouse() {
 }
 
 TEST(PlayEndToEnd, StartPlayResizeAndCloseWritesTheSettings) {
-    GameProcess game("play_e2e");
+    E2EGame game("play_e2e");
     // Software GL under Xvfb is slow: the smallest scene target keeps the
     // match near real time.
     std::ofstream(game.dir / "korvalo_settings.cfg") << "graphics=2\nmouseSens=5\n";
     game.start({"--log", "--target", "3"});
     std::string window;
-    ASSERT_TRUE(waitFor(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
-    ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
+    ASSERT_TRUE(waitUntil(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
+    ASSERT_TRUE(game.running()) << game.err();
     ASSERT_FALSE(window.empty());
     run("xdotool windowactivate --sync " + window + " 2>/dev/null; xdotool windowfocus --sync " + window);
     // ENTER skips the intro, opens the title's menu and picks PLAY GAME; on
     // squad select, up from TEAM wraps to TIP OFF.
-    ASSERT_TRUE(waitFor(90s, [&] {
+    ASSERT_TRUE(waitUntil(90s, [&] {
         pressKey(window, "Return");
         return showsSquadSelect(window) || !game.running();
-    })) << readFile(game.dir / "err.txt");
+    })) << game.err();
     pressKey(window, "Up");
     pressKey(window, "Return");
-    ASSERT_TRUE(waitFor(60s, [&] { return game.out().find("FIRST TO 3") != std::string::npos || !game.running(); }))
-        << readFile(game.dir / "err.txt");
-    ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
+    ASSERT_TRUE(waitUntil(60s, [&] { return game.out().find("FIRST TO 3") != std::string::npos || !game.running(); }))
+        << game.err();
+    ASSERT_TRUE(game.running()) << game.err();
 
     // W runs the local player along his view; after a quarter turn of the
     // mouse he runs across the first way. Only his own input moves him in
     // live play, and the view follows the mouse while his side attacks.
     bool turned = false;
     for (int attempt = 0; attempt < 3 && !turned; ++attempt) {
-        ASSERT_TRUE(waitFor(100s, [&] { return localSideAttacksInLivePlay(window) || !game.running(); }))
+        ASSERT_TRUE(waitUntil(100s, [&] { return localSideAttacksInLivePlay(window) || !game.running(); }))
             << "the local side attacks in live play";
         const Mark ahead = holdUntilMoved(window, "w", 10, 40s);
         turnWithTheMouse();
@@ -351,7 +294,7 @@ TEST(PlayEndToEnd, StartPlayResizeAndCloseWritesTheSettings) {
     ASSERT_TRUE(pressUntil(window, "Escape", [&] { return showsPause(window); }));
     ASSERT_TRUE(pressUntil(window, "Up", [&] { return pauseRowSelected(window, 14); })) << "QUIT TO TITLE";
     ASSERT_TRUE(pressUntil(window, "Return", [&] { return !showsPause(window); }));
-    EXPECT_TRUE(waitFor(30s, [&] { return showsMainMenu(window) || showsSquadSelect(window) || !game.running(); }));
+    EXPECT_TRUE(waitUntil(30s, [&] { return showsMainMenu(window) || showsSquadSelect(window) || !game.running(); }));
     EXPECT_TRUE(showsMainMenu(window)) << "the title with its menu open";
     EXPECT_FALSE(showsSquadSelect(window));
 
@@ -362,34 +305,34 @@ TEST(PlayEndToEnd, StartPlayResizeAndCloseWritesTheSettings) {
     ASSERT_TRUE(game.running());
 
     sendCloseRequest(std::stoul(window));
-    EXPECT_EQ(waitForExit(game, 30s), 0) << readFile(game.dir / "err.txt");
-    const std::string saved = readFile(game.dir / "korvalo_settings.cfg");
+    EXPECT_EQ(waitForExit(game, 30s), 0) << game.err();
+    const std::string saved = readTextFile(game.dir / "korvalo_settings.cfg");
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 15) << saved;
     EXPECT_EQ(saved.rfind("oneOnOne=0\nfullCourt=0\n", 0), 0u) << saved;
     EXPECT_NE(saved.find("graphics=2\n"), std::string::npos) << saved;
 }
 
 TEST(PlayEndToEnd, TitleMenusOptionsAndQuit) {
-    GameProcess game("frontend_e2e");
+    E2EGame game("frontend_e2e");
     std::ofstream(game.dir / "korvalo_settings.cfg") << "graphics=2\nmouseSens=5\ntooltips=1\n";
     game.start({});
     std::string window;
-    ASSERT_TRUE(waitFor(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
-    ASSERT_FALSE(window.empty()) << readFile(game.dir / "err.txt");
+    ASSERT_TRUE(waitUntil(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
+    ASSERT_FALSE(window.empty()) << game.err();
     run("xdotool windowactivate --sync " + window + " 2>/dev/null; xdotool windowfocus --sync " + window);
     auto shows = [&](bool (*test)(const std::string&)) {
-        return waitFor(30s, [&] { return test(window) || !game.running(); }) && game.running();
+        return waitUntil(30s, [&] { return test(window) || !game.running(); }) && game.running();
     };
     auto settingsHave = [&](const char* line) {
-        return waitFor(10s, [&] { return readFile(game.dir / "korvalo_settings.cfg").find(line) != std::string::npos; });
+        return waitUntil(10s, [&] { return readTextFile(game.dir / "korvalo_settings.cfg").find(line) != std::string::npos; });
     };
 
     // ENTER skips the intro; on the title it opens the menu.
-    ASSERT_TRUE(waitFor(90s, [&] {
+    ASSERT_TRUE(waitUntil(90s, [&] {
         pressKey(window, "Return");
         return showsMainMenu(window) || !game.running();
     }));
-    ASSERT_TRUE(game.running()) << readFile(game.dir / "err.txt");
+    ASSERT_TRUE(game.running()) << game.err();
 
     auto press = [&](std::initializer_list<const char*> keys) {
         for (const char* key : keys) pressKey(window, key);
@@ -413,8 +356,8 @@ TEST(PlayEndToEnd, TitleMenusOptionsAndQuit) {
 
     // QUIT: the program ends normally and keeps its settings.
     press({"Down", "Return"});
-    EXPECT_EQ(waitForExit(game, 30s), 0) << readFile(game.dir / "err.txt");
-    const std::string saved = readFile(game.dir / "korvalo_settings.cfg");
+    EXPECT_EQ(waitForExit(game, 30s), 0) << game.err();
+    const std::string saved = readTextFile(game.dir / "korvalo_settings.cfg");
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 15) << saved;
     EXPECT_NE(saved.find("tooltips=0\nmouseSens=6\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("graphics=2\n"), std::string::npos) << saved;
@@ -434,26 +377,26 @@ bool homeWon(const std::string& log) {
 }
 
 TEST(PlayEndToEnd, MatchOverlaysPauseMenuEndScreenAndRematch) {
-    GameProcess game("overlays_e2e");
+    E2EGame game("overlays_e2e");
     std::ofstream(game.dir / "korvalo_settings.cfg") << "graphics=2\nmouseSens=5\ntooltips=1\n";
     // The CPU plays the local player too, so that a match to one point ends by itself.
     game.start({"--log", "--target", "1", "--autopilot"});
     std::string window;
-    ASSERT_TRUE(waitFor(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
-    ASSERT_FALSE(window.empty()) << readFile(game.dir / "err.txt");
+    ASSERT_TRUE(waitUntil(60s, [&] { return !(window = game.visibleWindow()).empty() || !game.running(); }));
+    ASSERT_FALSE(window.empty()) << game.err();
     run("xdotool windowactivate --sync " + window + " 2>/dev/null; xdotool windowfocus --sync " + window);
-    auto shows = [&](auto test) { return waitFor(90s, [&] { return test() || !game.running(); }) && game.running(); };
+    auto shows = [&](auto test) { return waitUntil(90s, [&] { return test() || !game.running(); }) && game.running(); };
     auto settingsHave = [&](const char* line) {
-        return [&, line] { return readFile(game.dir / "korvalo_settings.cfg").find(line) != std::string::npos; };
+        return [&, line] { return readTextFile(game.dir / "korvalo_settings.cfg").find(line) != std::string::npos; };
     };
-    ASSERT_TRUE(waitFor(90s, [&] {
+    ASSERT_TRUE(waitUntil(90s, [&] {
         pressKey(window, "Return"); // through the intro and the title to squad select
         return showsSquadSelect(window) || !game.running();
-    })) << readFile(game.dir / "err.txt");
+    })) << game.err();
     pressKey(window, "Up"); // TIP OFF
     pressKey(window, "Return");
-    ASSERT_TRUE(waitFor(90s, [&] { return game.out().find("FIRST TO 1") != std::string::npos || !game.running(); }))
-        << readFile(game.dir / "err.txt");
+    ASSERT_TRUE(waitUntil(90s, [&] { return game.out().find("FIRST TO 1") != std::string::npos || !game.running(); }))
+        << game.err();
 
     // The HUD: the minimap's hoop and a possession bar on the scoreboard.
     EXPECT_TRUE(shows([&] { return showsColour(window, 1165, 46, 0xF06E28); })) << "minimap";
@@ -472,15 +415,15 @@ TEST(PlayEndToEnd, MatchOverlaysPauseMenuEndScreenAndRematch) {
     // The final basket of a match to one point that the CPU plays alone (the
     // one wait for a basket, bounded like every other): VICTORY in gold or
     // DEFEAT in red, as the score says; REMATCH plays the match again.
-    ASSERT_TRUE(waitFor(120s, [&] { return count(game.out(), "GAME!") == 1 || !game.running(); })) << game.out();
+    ASSERT_TRUE(waitUntil(120s, [&] { return count(game.out(), "GAME!") == 1 || !game.running(); })) << game.out();
     EXPECT_TRUE(shows([&] { return showsEndScreen(window, homeWon(game.out()) ? kGold : kPauseRed); }));
     ASSERT_TRUE(pressUntil(window, "Return", [&] { return count(game.out(), "FIRST TO 1") == 2; })) << game.out();
     sendCloseRequest(std::stoul(window));
-    EXPECT_EQ(waitForExit(game, 30s), 0) << readFile(game.dir / "err.txt");
+    EXPECT_EQ(waitForExit(game, 30s), 0) << game.err();
 }
 
 TEST(PlayEndToEnd, AHeadlessRunShowsNoWindowAndWritesNoSettings) {
-    GameProcess game("headless_e2e");
+    E2EGame game("headless_e2e");
     game.start({"--sim", "3"});
     bool sawWindow = false;
     for (int i = 0; i < 600 && game.running(); ++i) {
