@@ -146,7 +146,7 @@ TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
 TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     Party p("net_play_drop");
     p.start("2v2", "10");
-    ASSERT_TRUE(waitUntil(400s, [&] { return readLines(p.joiner.out()).checks.size() >= 2 || p.joiner.ended(); }))
+    ASSERT_TRUE(waitUntil(400s, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
         << p.joiner.out();
     p.joiner.kill(SIGKILL);
     EXPECT_EQ(waitForExit(p.host, 600s), 0) << p.host.err();
