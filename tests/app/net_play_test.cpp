@@ -134,7 +134,7 @@ TEST(NetPlay, HostAndJoinerPlayOneMatchInStep) {
 
 TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
     Party p("net_play_desync");
-    p.start("2v2", "10", {}, {"KORVALO_DESYNC=1"});
+    p.start("2v2", "8", {}, {"KORVALO_DESYNC=1"});
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
@@ -145,7 +145,7 @@ TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
 
 TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     Party p("net_play_drop");
-    p.start("2v2", "10");
+    p.start("2v2", "8");
     ASSERT_TRUE(waitUntil(400s, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
         << p.joiner.out();
     p.joiner.kill(SIGKILL);
