@@ -101,8 +101,8 @@ struct Party {
         ASSERT_TRUE(joiner.start(joinerArgs, joinerEnv));
     }
     void finish() {
-        EXPECT_EQ(waitForExit(host, 600s), 0) << host.err();
-        EXPECT_EQ(waitForExit(joiner, 600s), 0) << joiner.err();
+        EXPECT_EQ(waitForExit(host, 120s), 0) << host.err();
+        EXPECT_EQ(waitForExit(joiner, 120s), 0) << joiner.err();
     }
 };
 
@@ -146,10 +146,10 @@ TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
 TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     Party p("net_play_drop");
     p.start("2v2", "8");
-    ASSERT_TRUE(waitUntil(400s, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
+    ASSERT_TRUE(waitUntil(120s, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
         << p.joiner.out();
     p.joiner.kill(SIGKILL);
-    EXPECT_EQ(waitForExit(p.host, 600s), 0) << p.host.err();
+    EXPECT_EQ(waitForExit(p.host, 120s), 0) << p.host.err();
     const Lines h = readLines(p.host.out());
     EXPECT_TRUE(h.hasDone) << p.host.out();
     // The host's match went on past the moment the joiner was lost.
