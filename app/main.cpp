@@ -6,7 +6,9 @@
 
 #include "app/build_profile.h"
 #include "app/command_line.h"
+#include "app/move_test.h"
 #include "app/run_flags.h"
+#include "app/scene_capture.h"
 #include "app/simulation_run.h"
 #include "app/startup.h"
 #include "net/party.h"
@@ -23,10 +25,12 @@ int main(int argc, char** argv) {
     serverUrl = chooseServerUrl(serverUrl, std::getenv("KORVALO_SERVER"));
     netParty.serverUrl = serverUrl;
 
-    if (!startUp(cmd)) return 0;
+    int exitStatus = 0;
+    if (!startUp(cmd, exitStatus)) return exitStatus;
+    setUpScene(cmd.sceneName);
 
     if (moveTest) {
-        std::fprintf(stderr, "korvalo: the movement test is not available in this build\n");
+        runMoveTest();
         shutDown(false);
         return 0;
     }
@@ -38,12 +42,13 @@ int main(int argc, char** argv) {
     // A screenshot or recording run ends once its frame counter reaches the
     // last frame, so a hidden window never runs for ever.
     const bool sceneRun = !cmd.sceneName.empty();
+    CaptureStep step = CaptureStep::Continue;
     int frame = 0;
-    while (!WindowShouldClose() && !quitRequested) {
+    while (step == CaptureStep::Continue && !WindowShouldClose() && !quitRequested) {
         frontendFrame();
         ++frame;
-        if (sceneRun && frame >= cmd.lastFrame) break;
+        if (sceneRun) step = afterSceneFrame(cmd, frame);
     }
     shutDown(!headlessRun);
-    return 0;
+    return step == CaptureStep::Failed ? 1 : 0;
 }

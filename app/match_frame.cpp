@@ -5,6 +5,7 @@
 
 #include "app/anim_clock.h"
 #include "app/device_input.h"
+#include "app/online_match_frame.h"
 #include "app/run_flags.h"
 #include "app/scripted_input.h"
 #include "app/settings.h"
@@ -45,13 +46,6 @@ void openPause() {
     playSfx(kConfirmSound, 0.8f, 1.0f, 0.5f);
 }
 
-void toggleTips() {
-    settings.tooltips = settings.tooltips ? 0 : 1;
-    matchState.tipsToast = kTipsToastSeconds;
-    playSfx(kMoveSound, 0.6f, 1.0f, 0.5f);
-    saveSettings(settings, settingsPath);
-}
-
 // Back to the menus with their music and a silent hall.
 void leaveForMenus(int screen) {
     playMusicTrack(kMenuMusic);
@@ -65,10 +59,7 @@ void leaveForMenus(int screen) {
 bool runPauseInput(float dt) {
     const MenuInput in = readMenuInput();
     if (controlsOpen) {
-        if (in.back || in.confirm) {
-            controlsOpen = false;
-            playSfx(kBackSound, 1.0f, 1.0f, 0.5f);
-        }
+        controlsViewInput(in);
         return true;
     }
     const bool p = IsKeyPressed(KEY_P);
@@ -125,7 +116,42 @@ CameraOptions cameraOptions() { return {settings.mouseSens, (uint8_t)(settings.i
 
 bool pauseMayOpen(float timer, int phase) { return !pauseOpen && phase != PHASE_OVER && timer > kPauseGuardSeconds; }
 
+void toggleTips(bool online) {
+    matchState.tipsToast = kTipsToastSeconds;
+    playSfx(kMoveSound, 0.6f, 1.0f, 0.5f);
+    settings.tooltips = settings.tooltips ? 0 : 1;
+    if (!online) {
+        saveSettings(settings, settingsPath);
+        return;
+    }
+    // The party's rules are in force: the user's own settings are what is kept.
+    savedSettings.tooltips = settings.tooltips;
+    if (!headlessRun) saveSettings(savedSettings, settingsPath);
+}
+
+bool tipsKeyPressed() { return IsKeyPressed(KEY_H) || IsKeyPressed(KEY_F1); }
+
+void controlsViewInput(const MenuInput& in) {
+    if (in.back || in.confirm) {
+        controlsOpen = false;
+        playSfx(kBackSound, 1.0f, 1.0f, 0.5f);
+    }
+}
+
+void drawMatchScene(const MatchState& s) {
+    drawMatchWorld(s);
+    if (pauseOpen) renderPost(renderer, kPausedVignette, kPausedSaturation);
+    else renderPost(renderer, kPlayVignette, kPlaySaturation);
+    EndShaderMode();
+}
+
+void dimForOverlay() { DrawRectangle(0, 0, 1280, 720, {0, 0, 0, 120}); }
+
 void runMatchFrame(float dt) {
+    if (onlineMatchActive) {
+        runOnlineMatchFrame(dt);
+        return;
+    }
     MatchState& s = matchState;
     if (pauseOpen) {
         if (!runPauseInput(dt)) return;
@@ -135,7 +161,7 @@ void runMatchFrame(float dt) {
     setMouseCaptured(!pauseOpen && s.phase != PHASE_OVER && s.localIndex >= 0);
 
     if (!pauseOpen) {
-        if (IsKeyPressed(KEY_H) || IsKeyPressed(KEY_F1)) toggleTips();
+        if (tipsKeyPressed()) toggleTips(false);
         RawInput input;
         if (scriptedMode) scriptedInput(input, s.clock, scripted);
         else input = readInput();
@@ -144,13 +170,10 @@ void runMatchFrame(float dt) {
         playMatchEvents(s);
     }
 
-    drawMatchWorld(s);
-    if (pauseOpen) renderPost(renderer, kPausedVignette, kPausedSaturation);
-    else renderPost(renderer, kPlayVignette, kPlaySaturation);
-    EndShaderMode();
+    drawMatchScene(s);
 
     if (pauseOpen) {
-        DrawRectangle(0, 0, 1280, 720, {0, 0, 0, 120});
+        dimForOverlay();
         if (controlsOpen) drawControlsView();
         else drawPauseView(s);
     } else if (s.phase == PHASE_OVER) {

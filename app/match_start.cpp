@@ -8,7 +8,10 @@
 #include "app/settings.h"
 #include "audio/audio.h"
 #include "characters/character_model.h"
+#include "net/netcode.h"
+#include "net/party.h"
 #include "render/arena.h"
+#include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/frontend.h"
 
@@ -19,6 +22,7 @@ int appliedHomeTeam = -1;
 
 namespace {
 constexpr int kMatchMusic = 2;
+constexpr int kMenuMusic = 1;
 constexpr uint32_t kOfflineSeed = 1; // every offline match starts from the same seed
 constexpr int kDarkColourSum = 150;   // r + g + b below this does not read as a hoop colour
 constexpr float kDarkFallbackShade = 0.8f;
@@ -79,4 +83,17 @@ void startMatch() {
     pauseOpen = controlsOpen = false;
     playMusicTrack(kMatchMusic);
     changeScreen(SCREEN_IN_GAME);
+}
+
+void leaveMatch() {
+    onlineMatchActive = false;
+    stopNetMatch(netParty);
+    settings = savedSettings;
+    setRenderQuality(renderer, settings.graphics);
+    pauseOpen = false;
+    lobbyReady = false;
+    if (!headlessRun && IsCursorHidden()) EnableCursor();
+    playMusicTrack(kMenuMusic);
+    setCrowdLevel(0);
+    changeScreen(netParty.state == PARTY_JOINED ? SCREEN_PARTY_LOBBY : SCREEN_ONLINE_MENU);
 }

@@ -31,3 +31,7 @@ int matchTargetScore();
 // What a match takes from the settings and the run flags right now.
 MatchSettings currentMatchSettings();
 void startMatch();
+// Ends an online match (it ended, or the player left it): the user's own
+// settings come back in force and the front end returns to the party lobby,
+// or to the online menu when the party is gone.
+void leaveMatch();

@@ -20,15 +20,20 @@ extern int recordStartFrame;
 extern std::string recordDir; // empty: not recording
 extern float recordFrameDt;
 
-// The scripted online test run ("--net-host", "--net-join", "--net-seconds").
+// The scripted online test run ("--net-host", "--net-join", "--net-seconds")
+// and its progress.
 struct NetTestConfig {
     int active = 0;
     int host = 0;
     std::string alias;
-    std::string mode;
-    int expectedMembers = 0;
+    std::string mode = "2v2";
+    int expectedMembers = 2;
     std::string partyCode;
-    float seconds = 0;
+    float seconds = 30.0f;
+    float testClock = 0;  // seconds since the test began, 1/60 a frame
+    float matchClock = 0; // seconds of the online match, 1/60 a frame
+    bool settingsPushed = false;
+    int nextCheckTick = 300;
 };
 extern NetTestConfig netTestConfig;
 

@@ -14,6 +14,7 @@
 #include "app/match_start.h"
 #include "app/program_random.h"
 #include "app/run_flags.h"
+#include "app/scene_capture.h"
 #include "app/settings.h"
 #include "audio/audio.h"
 #include "characters/character_builder.h"
@@ -105,17 +106,27 @@ bool skipInputThisFrame() {
            (IsGamepadAvailable(0) && IsGamepadButtonPressed(0, GAMEPAD_BUTTON_RIGHT_FACE_DOWN));
 }
 
-// Returns false when the window was closed during the intro.
-bool playIntro() {
+enum class IntroEnd { Played, WindowClosed, SceneDone, SceneFailed };
+
+// The "intro" scene runs the intro on a fixed step, cannot be skipped, saves
+// its pictures from the intro's own frames and ends the program with it.
+IntroEnd playIntro(const CommandLine& cmd) {
+    const bool scene = cmd.sceneName == "intro";
     IntroClock clock;
+    int frames = 0;
     while (true) {
-        if (WindowShouldClose()) return false;
-        const float dt = std::fmin(GetFrameTime(), kIntroFrameCap);
+        if (WindowShouldClose()) return IntroEnd::WindowClosed;
+        const float dt = scene ? kSceneFrameSeconds : std::fmin(GetFrameTime(), kIntroFrameCap);
         animClock += dt;
         updateAudio(dt);
         const int built = rosterBuild.done.load();
-        if (advanceIntro(clock, dt, built, skipInputThisFrame())) return true;
+        const bool skip = !scene && skipInputThisFrame();
+        if (advanceIntro(clock, dt, built, skip)) return scene ? IntroEnd::SceneDone : IntroEnd::Played;
         drawIntro(clock.t, built < kCharacterCount);
+        if (!scene) continue;
+        const CaptureStep step = captureFrame(cmd, ++frames);
+        if (step == CaptureStep::Failed) return IntroEnd::SceneFailed;
+        if (step == CaptureStep::Finished) return IntroEnd::SceneDone;
     }
 }
 
@@ -131,7 +142,7 @@ bool advanceIntro(IntroClock& c, float dt, int buildsDone, bool skipInput) {
     return c.t >= introLength() && built;
 }
 
-bool startUp(const CommandLine& cmd) {
+bool startUp(const CommandLine& cmd, int& exitStatus) {
     programSrand((uint32_t)std::time(nullptr));
     openWindow();
     loadUserSettings();
@@ -144,10 +155,13 @@ bool startUp(const CommandLine& cmd) {
     initAudio();
     if (appliedHomeTeam != 0) applyHomeTeam(0);
     const bool intro = !headlessRun || cmd.sceneName == "intro";
-    if (intro && !playIntro()) {
+    const IntroEnd end = intro ? playIntro(cmd) : IntroEnd::Played;
+    if (end != IntroEnd::Played) {
+        // Nothing is uploaded and the settings file is left alone.
         joinRosterBuilds();
         shutdownAudio();
         CloseWindow();
+        exitStatus = end == IntroEnd::SceneFailed ? 1 : 0;
         return false;
     }
     joinRosterBuilds();

@@ -7,9 +7,14 @@
 #include "app/settings.h"
 
 // Brings the program up to the point where a run mode can start. Returns
-// false when the window was closed during the intro: the program has then
-// already shut down (without saving) and main returns.
-bool startUp(const CommandLine& cmd);
+// false when the program already ended in the intro (the window was closed,
+// or the "intro" scene is done): it has then shut down without saving, and
+// main returns exitStatus (non-zero when a picture could not be written).
+bool startUp(const CommandLine& cmd, int& exitStatus);
+inline bool startUp(const CommandLine& cmd) {
+    int exitStatus = 0;
+    return startUp(cmd, exitStatus);
+}
 // The settings a save at exit writes: the user's own, also while an online
 // match has the party's rules in force.
 const Settings& settingsToKeep();

@@ -13,6 +13,7 @@
 #include "net/party.h"
 #include "render/renderer.h"
 #include "ui/lineup.h"
+#include "ui/party_lobby.h"
 #include "ui/screens.h"
 #include "ui/squad_select.h"
 
@@ -35,10 +36,6 @@ constexpr float kMaxFrameTime = 0.1f;
 constexpr float kFadeRate = 3.0f;
 constexpr float kBackdropVignette = 1.2f, kBackdropSaturation = 0.85f;
 constexpr const char* kLoadingMessage = "GETTING THE ARENA READY...";
-
-// Nothing reaches the party lobby before online play is in the game; a
-// stray change there returns to the online menu.
-void partyLobbyScreen() { changeScreen(SCREEN_ONLINE_MENU); }
 
 } // namespace
 
@@ -81,7 +78,7 @@ void frontendFrame() {
         break;
     case SCREEN_IN_GAME: runMatchFrame(dt); break;
     case SCREEN_ONLINE_MENU: onlineMenuFrame(); break;
-    case SCREEN_PARTY_LOBBY: partyLobbyScreen(); break;
+    case SCREEN_PARTY_LOBBY: partyLobbyFrame(); break;
     default: break;
     }
 }

@@ -5,6 +5,7 @@
 #include "app/anim_clock.h"
 #include "app/settings.h"
 #include "ui/fonts.h"
+#include "sim/match_state.h"
 #include "ui/frontend.h"
 
 Menu mainMenu;
@@ -39,6 +40,12 @@ std::vector<std::string> numberChoices(int first) {
     std::vector<std::string> out;
     for (int n = first; n <= 10; ++n) out.push_back(std::to_string(n));
     return out;
+}
+
+std::vector<std::string> teamNameChoices() {
+    std::vector<std::string> names;
+    for (const Team& t : teams) names.push_back(t.name);
+    return names;
 }
 
 void addOptionItems(Menu& m) {

@@ -92,6 +92,8 @@ void buildMenus();
 void addOptionItems(Menu& menu);
 // "first" .. "10" as text.
 std::vector<std::string> numberChoices(int first);
+// The four roster teams' names, in roster order.
+std::vector<std::string> teamNameChoices();
 // One row of the online menu: highlighted when it is the online menu's
 // selected row; while editing, the value in gold with a blinking cursor.
 void drawMenuField(int row, float y, const char* label, const char* value, bool editing);

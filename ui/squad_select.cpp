@@ -85,12 +85,6 @@ void drawPlayerCard(const Team& team, const RosterPlayer& player, Color accent) 
     }
 }
 
-std::vector<std::string> teamNames() {
-    std::vector<std::string> names;
-    for (const Team& t : teams) names.push_back(t.name);
-    return names;
-}
-
 } // namespace
 
 Color squadAccent(const Team& home) {
@@ -133,9 +127,9 @@ int ratingBarWidth(float rating) { return (int)(kRatingTrack * rating); }
 void buildSquadMenu(Menu& menu) {
     const Team& home = teams[squadTeam];
     menu.items = {
-        {"TEAM", teamNames(), &squadTeam, SQUAD_TEAM},
+        {"TEAM", teamNameChoices(), &squadTeam, SQUAD_TEAM},
         {"PLAYER", {home.players[0].last, home.players[1].last}, &squadPlayer, SQUAD_PLAYER},
-        {"OPPONENT", teamNames(), &squadOpponent, SQUAD_OPPONENT},
+        {"OPPONENT", teamNameChoices(), &squadOpponent, SQUAD_OPPONENT},
         {"MODE", kModeChoices, &settings.oneOnOne, SQUAD_MODE},
         {"COURT", kCourtChoices, &settings.fullCourt, SQUAD_COURT},
         {"GAME TO", kGameToChoices, &settings.gameTo, SQUAD_GAME_TO},

@@ -41,12 +41,20 @@ TEST(Json, ReadsEveryKindAndEscape) {
     EXPECT_EQ(jsonAt(jsonGet(v, "a"), 1).kind, JsonKind::array);  // the first of duplicate keys
     EXPECT_EQ(&jsonAt(jsonGet(v, "a"), 2), &jsonNull);
     EXPECT_EQ(parseJson(R"("\u41")").text, "u41"); // a short group: the letter u
+    // U+07FF is the last character in two bytes, U+0800 the first in three.
+    EXPECT_EQ(parseJson(R"("\u07FF\u0800")").text, "\xDF\xBF\xE0\xA0\x80");
     EXPECT_EQ(parseJson("[1] trailing ]]]").items.size(), 1u);
+    EXPECT_EQ(parseJson("1" + std::string(60, '0')).number, 1e39); // a number is read from at most 40 bytes
+    // Lookups in anything but an object find nothing; a key with a zero byte
+    // never equals a shorter lookup key.
+    for (const char* text : {"\"a\"", "[1]", "7", "null"}) EXPECT_EQ(&jsonGet(parseJson(text), "a"), &jsonNull) << text;
+    EXPECT_EQ(&jsonGet(parseJson("{\"a\\u0000b\":1}"), "a"), &jsonNull);
 }
 
 TEST(Json, TruncatedMalformedAndTooDeepTextsFail) {
     for (const char* text : {"", "   \t\r\n", "[", "{", "[1,", "[1", "{\"a\":1", "{\"a\":1,", "{\"a\"", "\"abc",
-                             "\"abc\\", "[[[]]", "nul", "-", "[1,]", "[1 2]", "{1:2}", "{\"a\" 1}", "{\"a\":1,}", "]"}) {
+                             "\"abc\\", "[[[]]", "tru", "fals", "nul", "-", "[1,]", "[1 2]", "{1:2}", "{\"a\" 1}",
+                             "{\"a\":1 \"b\":2}", "{\"a\":1,}", "]"}) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(parsesOk(text));
         EXPECT_EQ(parseJson(text).kind, JsonKind::null);
@@ -55,6 +63,13 @@ TEST(Json, TruncatedMalformedAndTooDeepTextsFail) {
     EXPECT_TRUE(parsesOk(nested(33, "")));
     EXPECT_FALSE(parsesOk(nested(34, "")));
     EXPECT_FALSE(parsesOk(nested(33, "1")));
+    auto objects = [](int depth) {
+        std::string text;
+        for (int i = 0; i < depth; ++i) text += "{\"k\":";
+        return text + "1" + std::string(depth, '}');
+    };
+    EXPECT_TRUE(parsesOk(objects(32)));
+    EXPECT_FALSE(parsesOk(objects(33)));
     EXPECT_FALSE(parsesOk(std::string(1000000, '['))); // fails fast, not by exhausting the stack
 }
 
@@ -63,6 +78,7 @@ TEST(Json, FieldsNeverTakeNonFiniteOrOverflowingNumbers) {
     EXPECT_EQ(jsonInt(parseJson("\"3\""), 5), 5);
     for (const char* text : {"nan", "-inf", "1e999"}) EXPECT_EQ(jsonInt(parseJson(text), 5), 5) << text;
     EXPECT_EQ(jsonInt(parseJson("1e300"), 5), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(jsonInt(parseJson("-3e9"), 5), std::numeric_limits<int32_t>::min());
     EXPECT_EQ(truncateJsonNumber(-1e30, 9), std::numeric_limits<int64_t>::min());
     EXPECT_EQ(truncateJsonNumber(std::nan(""), 9), 9);
 }

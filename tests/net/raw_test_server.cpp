@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 
@@ -60,6 +61,41 @@ std::string RawTestServer::readFor(int timeoutMs, const std::string& until) {
         got.append(byte, static_cast<size_t>(n));
     }
     return got;
+}
+
+std::string RawTestServer::readBytes(size_t count, int timeoutMs) {
+    std::string got;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+        if (!ready(connection_, POLLIN, 10)) continue;
+        char bytes[65536];
+        ssize_t n = read(connection_, bytes, std::min(sizeof bytes, count - got.size()));
+        if (n <= 0) break;
+        got.append(bytes, static_cast<size_t>(n));
+    }
+    return got;
+}
+
+bool RawTestServer::readClientFrame(ClientFrame& out, size_t maxPayload, int timeoutMs) {
+    std::string head = readBytes(2, timeoutMs);
+    if (head.size() < 2) return false;
+    out.final = (head[0] & 0x80) != 0;
+    out.opcode = head[0] & 0x0F;
+    out.masked = (head[1] & 0x80) != 0;
+    uint64_t length = static_cast<uint8_t>(head[1]) & 0x7F;
+    const size_t extra = length == 126 ? 2 : length == 127 ? 8 : 0;
+    if (extra > 0) {
+        const std::string field = readBytes(extra, timeoutMs);
+        if (field.size() < extra) return false;
+        length = 0;
+        for (char c : field) length = (length << 8) | static_cast<uint8_t>(c);
+    }
+    if (length > maxPayload) return false;
+    const std::string mask = out.masked ? readBytes(4, timeoutMs) : std::string(4, '\0');
+    out.payload = readBytes(static_cast<size_t>(length), timeoutMs);
+    if (mask.size() < 4 || out.payload.size() < length) return false;
+    for (size_t i = 0; i < out.payload.size(); ++i) out.payload[i] ^= mask[i & 3];
+    return true;
 }
 
 bool RawTestServer::write(const std::string& bytes, int timeoutMs) {

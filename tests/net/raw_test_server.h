@@ -1,8 +1,18 @@
 // Test helper: a bare TCP listener on 127.0.0.1 that the test thread drives
 // by hand, for answers no real server gives, while the client's worker
-// connects on its own thread.
+// connects on its own thread. It reads the client's frames with a parser of
+// its own, so a framing fault the client shares with its own reader shows.
 #pragma once
+#include <cstddef>
 #include <string>
+
+// One frame as the client sent it, unmasked.
+struct ClientFrame {
+    int opcode = -1;
+    bool final = false;
+    bool masked = false;
+    std::string payload;
+};
 
 class RawTestServer {
 public:
@@ -17,6 +27,11 @@ public:
     // What arrives within the time, or up to and including `until`.
     std::string readFor(int timeoutMs, const std::string& until = "");
     std::string readHead() { return readFor(10000, "\r\n\r\n"); }
+    // Exactly `count` bytes, or fewer when the time runs out or the client is gone.
+    std::string readBytes(size_t count, int timeoutMs = 10000);
+    // The next frame; false when none comes whole in time or its length
+    // passes `maxPayload` (a length field read wrong would ask for gigabytes).
+    bool readClientFrame(ClientFrame& out, size_t maxPayload, int timeoutMs = 10000);
     // False when the client stopped taking bytes for `timeoutMs` or is gone.
     bool write(const std::string& bytes, int timeoutMs = 10000);
     // Answers the upgrade request head properly, then sends `after`.

@@ -14,6 +14,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes(); // from the ASan ru
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "net/websocket.h"
 #include "net/ws_frames.h"
@@ -56,7 +57,83 @@ std::string repeated(const std::string& piece, int times) {
     return out;
 }
 
+// Bytes that differ from message to message; text keeps to letters.
+std::string patternBytes(size_t size, int seed, bool text) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        const size_t v = i * 131 + size_t(seed) * 7;
+        bytes[i] = text ? char('a' + v % 26) : char(v & 0xFF);
+    }
+    return bytes;
+}
+
 } // namespace
+
+// Every length encoding the protocol has, at its edges, up to the largest
+// message: what the client sends arrives byte-exact and in order (read by the
+// test's own parser), and the same messages sent back arrive whole.
+TEST(WebSocketTest, TextAndBinaryRoundTripWithLargeMessages) {
+    std::vector<size_t> sizes;
+    for (size_t n = 1; n <= 130; ++n) sizes.push_back(n);
+    for (size_t n : {255, 256, 65534, 65535, 65536, 65537, 100 * 1024}) sizes.push_back(n);
+    sizes.push_back(kWsMaxMessageBytes - 1);
+    sizes.push_back(kWsMaxMessageBytes);
+    RawTestServer raw;
+    WebSocket ws;
+    ASSERT_TRUE(openRaw(raw, ws));
+    std::string echo;
+    std::vector<WsMessage> sent;
+    for (size_t i = 0; i < 2 * sizes.size(); ++i) {
+        WsMessage m;
+        m.binary = i % 2 == 1;
+        m.bytes = patternBytes(sizes[i / 2], int(i), !m.binary);
+        if (m.binary) ws.sendBinary(m.bytes.data(), m.bytes.size());
+        else ws.sendText(m.bytes);
+        ClientFrame f;
+        ASSERT_TRUE(raw.readClientFrame(f, kWsMaxMessageBytes)) << "message " << i << " of " << m.bytes.size();
+        EXPECT_TRUE(f.final && f.masked) << i;
+        EXPECT_EQ(f.opcode, m.binary ? 2 : 1) << i;
+        ASSERT_TRUE(f.payload == m.bytes) << "message " << i << " of " << m.bytes.size() << " bytes";
+        echo += serverFrameForTest(f.opcode, f.payload);
+        sent.push_back(std::move(m));
+    }
+    ASSERT_TRUE(raw.write(echo));
+    for (size_t i = 0; i < sent.size(); ++i) {
+        WsMessage m;
+        ASSERT_TRUE(waitForMessage(ws, m)) << "message " << i;
+        EXPECT_EQ(m.binary, sent[i].binary) << i;
+        ASSERT_TRUE(m.bytes == sent[i].bytes) << "message " << i << " of " << sent[i].bytes.size() << " bytes";
+    }
+    WsMessage extra;
+    EXPECT_FALSE(waitForMessage(ws, extra, 100)); // each exactly once
+    EXPECT_EQ(ws.state(), WsState::open);
+    EXPECT_EQ(ws.lastError(), "");
+}
+
+// The server says why and closes: the message before the close is kept, the
+// close is no error, and whatever is sent afterwards goes nowhere, however
+// much of it there is.
+TEST(WebSocketTest, ServerCloseLeavesClosed) {
+    RawTestServer raw;
+    WebSocket ws;
+    ASSERT_TRUE(openRaw(raw, ws));
+    const std::string why = "{\"t\":\"error\",\"msg\":\"No party with that code.\"}";
+    raw.write(serverFrameForTest(1, why) + serverFrameForTest(8, wsCloseStatus(1000)));
+    EXPECT_EQ(waitWhileOpen(ws), WsState::closed);
+    EXPECT_EQ(ws.lastError(), "");
+    WsMessage m;
+    ASSERT_TRUE(ws.poll(m));
+    EXPECT_EQ(m.bytes, why);
+    expectCloseFrame(raw.readFor(200), 0x03, 0xE8);
+
+    const std::string chunk(64 * 1024, 's');
+    for (int i = 0; i < 100; ++i) ws.sendBinary(chunk.data(), chunk.size()); // more than may wait unsent
+    ws.sendText("{\"t\":\"ping\"}");
+    EXPECT_EQ(ws.state(), WsState::closed);
+    EXPECT_EQ(ws.lastError(), "");
+    EXPECT_FALSE(ws.poll(m));
+    EXPECT_EQ(raw.readFor(200), "");
+}
 
 TEST(WebSocketSwitches, FragmentsRefusalsAndAbruptClose) {
     PartyServerProcess fragmenting({"--fragment", "3"}); // every message in three-byte pieces

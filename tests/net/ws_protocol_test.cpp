@@ -49,12 +49,22 @@ TEST(WsUrlAndHandshake, AddressesAndTheAnswerToOurKey) {
     WsUrl u;
     ASSERT_TRUE(parseWsUrl("wss://example.org", u));
     EXPECT_TRUE(u.secure && u.port == 443 && u.path == "/");
+    ASSERT_TRUE(parseWsUrl("ws://127.0.0.1:8080/x", u));
+    EXPECT_FALSE(u.secure);
+    EXPECT_EQ(u.host, "127.0.0.1");
+    EXPECT_EQ(u.port, 8080);
+    EXPECT_EQ(u.path, "/x");
+    EXPECT_EQ(wsHostHeader(u), "127.0.0.1:8080");
     ASSERT_TRUE(parseWsUrl("ws://host:99999999999/x", u)); // saturates instead of overflowing
     EXPECT_EQ(u.port, 2147483647);
     ASSERT_TRUE(parseWsUrl("ws://h/api/party/A B\r\nX: y", u)); // the path cannot break the request line
     EXPECT_EQ(u.path, "/api/party/A%20B%0D%0AX:%20y");
     const std::string key = "dGhlIHNhbXBsZSBub25jZQ==";
     EXPECT_EQ(wsAcceptFor(key), "s3pPLMBiTxaQ9kYGzzhZRbK+xOo="); // the protocol's own example
+    // Each connection asks with a key of its own: 16 fresh random bytes.
+    const std::string first = makeWsKey(), second = makeWsKey();
+    EXPECT_EQ(first.size(), 24u);
+    EXPECT_NE(first, second);
     // Header names and tokens in any case, tokens in lists; the upgrade headers are required.
     EXPECT_EQ(judgeUpgradeResponse("HTTP/1.1 101 OK\r\nupgrade: WebSocket\r\nCONNECTION: keep-alive, upgrade\r\n"
                                    "sec-websocket-accept:s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n",
@@ -64,6 +74,10 @@ TEST(WsUrlAndHandshake, AddressesAndTheAnswerToOurKey) {
     EXPECT_EQ(judgeUpgradeResponse("HTTP/1.1 101 OK\r\nSec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n", key)
                   .verdict,
               UpgradeVerdict::badUpgrade);
+    // A status line without three digits is a refusal with no status.
+    const UpgradeAnswer odd = judgeUpgradeResponse("HTTP/1.0 4x4 Odd\r\n\r\n", key);
+    EXPECT_EQ(odd.verdict, UpgradeVerdict::refused);
+    EXPECT_EQ(odd.status, 0);
 }
 
 TEST(WsFrames, FragmentsMakeOneMessageWithControlFramesBetween) {

@@ -1,8 +1,10 @@
-// The action state machine and the input of a person: landing, stumble
-// lengths, the rim hang and the court bounds, the ankle-break test of a
-// dribble move, and the unsampled input of offline play.
+// Movement, the action state machine and the input of a person: the draws of
+// the squeak and the dribble, landing, stumble lengths, the rim hang and the
+// court bounds, the ankle-break test of a dribble move, and the unsampled
+// input of offline play.
 #include <cmath>
 #include <cstring>
+#include <vector>
 #include <gtest/gtest.h>
 #include <raylib.h>
 
@@ -17,6 +19,62 @@ namespace {
 
 // The action timer adds up ticks in float: a state may end one tick late.
 constexpr float kTickSlack = 1.5f * kTick;
+
+// The next n draws of a generator at state `from`.
+std::vector<float> drawsFrom(uint32_t from, int n) {
+    MatchState ref;
+    ref.rng = from;
+    std::vector<float> r;
+    for (int i = 0; i < n; ++i) r.push_back(matchRandomFloat(ref));
+    return r;
+}
+
+// True when the match generator moved by exactly `draws` draws: one draw more
+// or less would shift every later random event of the match.
+bool tookDraws(const MatchState& s, uint32_t before, int draws) {
+    MatchState ref;
+    ref.rng = before;
+    for (int i = 0; i < draws; ++i) matchRandomFloat(ref);
+    return s.rng == ref.rng;
+}
+
+TEST(Movement, SqueakTakesThreeDrawsAndArmsItsCooldown) {
+    auto s = newMatch();
+    Player& p = s->players[0];
+    placePlayer(p, {0, 0, 6}, 0);
+    p.vel = p.prevVel = {0, 0, 3};
+    p.moveWish = {0, 0, -1}; // a hard stop: 17 m/s^2 > 13
+    const uint32_t before = s->rng;
+    updatePlayerMovement(*s, p, kTick, 1, 1);
+    EXPECT_TRUE(tookDraws(*s, before, 3));
+    const std::vector<float> r = drawsFrom(before, 3); // pitch, volume, cooldown
+    ASSERT_EQ(s->events.size(), 1u);
+    EXPECT_FLOAT_EQ(s->events[0].pitch, 0.85f + 0.35f * r[0]);
+    EXPECT_FLOAT_EQ(s->events[0].volume, 0.25f + 0.2f * r[1]);
+    EXPECT_FLOAT_EQ(p.squeakCooldown, 0.5f + 0.4f * r[2]);
+    p.vel = {0, 0, 3}; // the cooldown holds the next one back
+    updatePlayerMovement(*s, p, kTick, 1, 1);
+    EXPECT_TRUE(tookDraws(*s, before, 3));
+    EXPECT_EQ(s->events.size(), 1u);
+}
+
+TEST(DribbleSound, EachBounceTakesTwoDraws) {
+    auto s = newMatch();
+    Player& p = s->players[0];
+    placePlayer(p, {0, 0, 6}, 0);
+    giveBall(*s, 0);
+    s->events.clear();
+    p.dribblePhase = 0.49f; // 1.8 / 120 per tick: passes 0.5 now
+    const uint32_t before = s->rng;
+    updatePlayerAction(*s, p, kTick);
+    EXPECT_TRUE(tookDraws(*s, before, 2));
+    const std::vector<float> r = drawsFrom(before, 2); // pitch first, then volume
+    ASSERT_EQ(s->events.size(), 1u);
+    EXPECT_FLOAT_EQ(s->events[0].pitch, 0.95f + 0.13f * r[0]);
+    EXPECT_FLOAT_EQ(s->events[0].volume, 0.35f + 0.1f * r[1]);
+    updatePlayerAction(*s, p, kTick); // no bounce on this tick: no draw
+    EXPECT_TRUE(tookDraws(*s, before, 2));
+}
 
 // Seconds until the player leaves the given state (at most 2 s).
 float secondsIn(MatchState& s, Player& p, int action) {

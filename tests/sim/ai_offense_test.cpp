@@ -157,4 +157,20 @@ TEST(AiHandler, ADriveSprintsAtTheRimAndEndsInAFinish) {
     EXPECT_TRUE(h.action == ACT_FINISH || h.action == ACT_DUNK);
 }
 
+TEST(AiHandler, BetweenDecisionsWalksToHisSpotAndDrawsNothing) {
+    auto s = handlerAt({0, 0, 10.5f}, 1.0f);
+    s->shotClock = 20;
+    Player& h = s->players[0];
+    aiThink(*s, h, kDt);
+    ASSERT_EQ(h.action, ACT_MOVE);
+    EXPECT_GT(h.aiTimer, 0.0f);
+    const uint32_t rng = s->rng;
+    const Vector3 spot = h.aiSpot;
+    aiThink(*s, h, kDt);
+    EXPECT_EQ(s->rng, rng);
+    EXPECT_EQ(h.aiSpot.x, spot.x);
+    EXPECT_FALSE(h.sprintWanted);
+    EXPECT_GT(flatDot(h.moveWish, flatUnit({spot.x - h.pos.x, 0, spot.z - h.pos.z})), 0.99f);
+}
+
 } // namespace

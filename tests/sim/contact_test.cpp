@@ -1,5 +1,6 @@
 // Contact, steals and possession: the charge's tests, the steal reach's
-// single decision, steal chances, and what gaining the ball changes.
+// single decision, steal chances, the defender's block jump, and what gaining
+// the ball changes.
 #include <cmath>
 #include <string>
 #include <gtest/gtest.h>
@@ -86,6 +87,19 @@ TEST(Possession, ClearRuleOrFlipAndTheReboundClock) {
     EXPECT_NEAR(q.pos.z, 25.46f - 6.5f, 1e-4f);
     EXPECT_EQ(q.steals, 1);
 
+    // A loose ball recovered by the defence at `at`: must it be cleared?
+    auto mustClearAfterRecoveryAt = [](Vector3 at) {
+        auto t = spreadOut(0);
+        giveBall(*t, 0);
+        placePlayer(t->players[3], at, 0);
+        t->ball.phase = BALL_LOOSE;
+        t->ball.holder = -1;
+        gainPossession(*t, t->players[3], GAIN_RECOVERY);
+        return t->mustClear != 0;
+    };
+    EXPECT_FALSE(mustClearAfterRecoveryAt({0, 0, 7.5f})); // beyond the arc
+    EXPECT_TRUE(mustClearAfterRecoveryAt({0, 0, 5.0f}));
+
     for (float left : {3.0f, 20.0f}) { // an offensive rebound after the rim keeps at least 14 s
         auto s = spreadOut(0);
         giveBall(*s, 0);
@@ -135,6 +149,25 @@ TEST(StealChance, ReachTheCrossoverWindowAndTheBounds) {
     st.stance = 1;
     s->ball.pos = {0, 0.2f, 5.7f};
     EXPECT_EQ(stealChance(*s, st, h), 0.85f);
+}
+
+TEST(Defense, BlockJumpTowardTheShooterAndNoPushWithoutATarget) {
+    auto s = stealSetUp(2.0f, 2);
+    Player& d = s->players[2];
+    PlayerInput in;
+    s->players[0].action = ACT_JUMP_SHOT;
+    in.shootPressed = 1;
+    applyDefenseInput(*s, d, in, kDt);
+    EXPECT_TRUE(d.blockJump);
+    EXPECT_NEAR(d.vel.z, 1.8f, 1e-5f);
+
+    auto t = stealSetUp(2.0f, 2); // no shooter and no holder: a plain jump
+    t->ball.phase = BALL_LOOSE;
+    t->ball.holder = -1;
+    applyDefenseInput(*t, t->players[2], in, kDt);
+    EXPECT_EQ(t->players[2].action, ACT_AIRBORNE);
+    EXPECT_FALSE(t->players[2].blockJump);
+    EXPECT_EQ(t->players[2].vel.z, 0.0f);
 }
 
 } // namespace

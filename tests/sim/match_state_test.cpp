@@ -100,6 +100,13 @@ TEST(Callouts, LogLinesOnlyWhenLoggingAndAgeingKeepsTheOrder) {
     ageCallouts(s, 0.31f);
     ASSERT_EQ(s.callouts.size(), 1u);
     EXPECT_EQ(s.callouts[0].text, "SPLASH!");
+
+    // One in the middle expires: the others keep their order.
+    MatchState t;
+    for (const char* text : {"A", "B", "C", "D"}) postCallout(t, text, kGold, 60, *text == 'B' ? 1.0f : 2.0f);
+    ageCallouts(t, 1.01f);
+    ASSERT_EQ(t.callouts.size(), 3u);
+    EXPECT_EQ(t.callouts[0].text + t.callouts[1].text + t.callouts[2].text, "ACD");
 }
 
 TEST(Presentation, HudClocksAdvanceAndTheBallReceivedCueSoundsOnce) {

@@ -9,14 +9,9 @@
 #include <raymath.h>
 
 #include "app/anim_clock.h"
-#include "app/match_start.h"
-#include "app/run_flags.h"
 #include "app/settings.h"
-#include "characters/character_builder.h"
-#include "characters/character_upload.h"
-#include "characters/shared_meshes.h"
 #include "render/renderer.h"
-#include "ui/fonts.h"
+#include "tests/ui/menu_window.h"
 #include "ui/frontend.h"
 #include "ui/lineup.h"
 #include "ui/menu_lists.h"
@@ -24,15 +19,6 @@
 namespace {
 
 constexpr float kClock = 2.0f;
-constexpr int kTitleModels[2] = {0, 3}; // the two figures of the title lineup
-
-std::string outputPath(const char* name) { return std::string(KORVALO_TEST_OUTPUT_DIR) + "/" + name; }
-
-std::string besideProgram(const char* file) {
-    const std::string binary = KORVALO_BINARY;
-    return binary.substr(0, binary.find_last_of('/') + 1) + "fonts/" + file;
-}
-
 Image readTarget(const RenderTexture2D& target) {
     Image image = LoadImageFromTexture(target.texture);
     ImageFlipVertical(&image);
@@ -47,44 +33,15 @@ Image screenFrame(int screen, const char* png) {
     screenTimer = 1.0f;
     fadeAmount = 0.0f;
     frontendFrame();
-    Image image = readTarget(renderer.uiTarget);
-    EXPECT_TRUE(ExportImage(image, outputPath(png).c_str()));
+    Image image = uiPicture();
+    EXPECT_TRUE(ExportImage(image, testOutputPath(png).c_str()));
     return image;
-}
-
-// Canvas point to the 1920x1080 picture.
-Color canvasPixel(const Image& image, float x, float y) {
-    return GetImageColor(image, (int)(x * kCanvasScale), (int)(y * kCanvasScale));
 }
 
 class FrontendGl : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        SetTraceLogLevel(LOG_WARNING);
-        SetConfigFlags(FLAG_WINDOW_HIDDEN);
-        InitWindow(1280, 720, "korvalo front end test");
-        ASSERT_TRUE(IsWindowReady());
-        headlessRun = true;
-        recordFrameDt = 1.0f / 60.0f;
-        settings = Settings{};
-        settings.graphics = 2;
-        settingsPath = outputPath("frontend_gl_settings.cfg");
-        initRenderer(renderer);
-        setRenderQuality(renderer, settings.graphics);
-        loadFontsFrom({besideProgram("Anton-Regular.ttf")}, {besideProgram("FiraSans-Bold.ttf")});
-        initSharedMeshes();
-        initTeams();
-        for (int k : kTitleModels) {
-            buildCharacter(characterModels[k], teams[k / 2].players[k % 2].look);
-            uploadCharacterModel(characterModels[k]);
-        }
-        applyHomeTeam(0);
-        buildMenus();
-    }
-    static void TearDownTestSuite() {
-        for (int k : kTitleModels) unloadCharacterModel(characterModels[k]);
-        CloseWindow();
-    }
+    static void SetUpTestSuite() { openMenuWindow("korvalo front end test", "frontend_gl_settings.cfg"); }
+    static void TearDownTestSuite() { closeMenuWindow(); }
 };
 
 } // namespace

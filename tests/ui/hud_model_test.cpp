@@ -208,6 +208,7 @@ TEST(MatchHud, ShotClockMeterAndStealRing) {
     EXPECT_NEAR(meterBand(0).bottom, 337.85f, 0.01f);
     EXPECT_NEAR(meterBand(3).top, 322.89f, 0.01f);
     EXPECT_EQ(meterBand(9).top, meterBand(3).top) << "a bad setting reads as the hardest";
+    EXPECT_EQ(releaseGradeLabel(5).text, nullptr) << "grade 5 shows no text";
     EXPECT_STREQ(releaseGradeLabel(7).text, "LATE");
 
     s->phase = PHASE_LIVE;

@@ -10,6 +10,7 @@
 #include "ui/menu.h"
 #include "ui/menu_lists.h"
 #include "ui/online_menu.h"
+#include "ui/widgets.h"
 
 namespace {
 
@@ -131,6 +132,35 @@ TEST_F(MenuTest, FixedMenusHaveTheirRowsAndIds) {
     buildMenus();
     EXPECT_EQ(optionsMenu.selected, 3);
     EXPECT_EQ(optionsMenu.items.size(), 12u);
+
+    // Mouse sensitivity shows index + 1 and wraps from 10 to 1; volumes run 0..10.
+    const MenuItem& sens = optionsMenu.items[3];
+    EXPECT_EQ(sens.value, &mouseSensIndex);
+    EXPECT_EQ(sens.choices.front(), "1");
+    EXPECT_EQ(sens.choices.back(), "10");
+    const int kept = mouseSensIndex;
+    mouseSensIndex = 9;
+    optionsMenu.selected = 3;
+    navigateMenu(optionsMenu, press(&MenuInput::right), 0);
+    EXPECT_EQ(mouseSensIndex, 0);
+    mouseSensIndex = kept;
+    const MenuItem& music = optionsMenu.items[8];
+    EXPECT_EQ(music.value, &settings.musicVol);
+    ASSERT_EQ(music.choices.size(), 11u);
+    EXPECT_EQ(music.choices.front(), "0");
+    EXPECT_EQ(music.choices.back(), "10");
+}
+
+TEST(Widgets, SegmentBarRoundsHalvesUpAndSevenSegmentBlanksLeadingDigits) {
+    EXPECT_EQ(segmentBarLit(0.55f, 10), 6);
+    EXPECT_EQ(segmentBarLit(1.7f, 10), 10);
+    EXPECT_EQ(segmentBarLit(-1, 10), 0);
+    EXPECT_EQ(sevenSegmentPattern(7, 3, 0, false), 0);
+    EXPECT_EQ(sevenSegmentPattern(7, 3, 1, false), 0);
+    EXPECT_EQ(sevenSegmentPattern(7, 3, 2, false), 0x07);
+    EXPECT_EQ(sevenSegmentPattern(7, 3, 0, true), 0x3F);
+    EXPECT_EQ(sevenSegmentPattern(0, 2, 1, false), 0x3F) << "the last digit always shows";
+    EXPECT_EQ(sevenSegmentPattern(305, 3, 1, false), 0x3F) << "a zero inside the number shows";
 }
 
 TEST(OnlineMenuEntry, TypedAliasesAndCodesAreFilteredLimitedAndTrimmed) {

@@ -1,0 +1,171 @@
+// Online play end to end: copies of the game play each other unattended
+// through the project's own party server on 127.0.0.1, and their
+// machine-readable lines (CODE, MEMBER, CHECK, DONE) say whether they stayed
+// in step: as they are, after a forced desync, when a member is killed
+// mid-match, and one on one under lag and jitter.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/app/game_process.h"
+#include "tests/net/party_server_process.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Short matches on the cheapest graphics: software GL draws a frame in a
+// fraction of a second, and the match clock counts frames.
+constexpr const char* kSettings = "graphics=2\n";
+
+struct Lines {
+    std::vector<std::string> members;
+    std::map<int, std::string> checks; // tick -> hash
+    std::map<std::string, double> done; // DONE fields
+    bool hasDone = false;
+};
+
+Lines readLines(const std::string& out) {
+    Lines l;
+    std::istringstream in(out);
+    static const std::regex check(R"(^CHECK (\d+) ([0-9a-f]{8})$)");
+    static const std::regex field(R"((\w+)=([-0-9.]+))");
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        if (line.rfind("MEMBER ", 0) == 0) l.members.push_back(line);
+        else if (std::regex_match(line, m, check)) l.checks[std::stoi(m[1])] = m[2];
+        else if (line.rfind("DONE ", 0) == 0) {
+            l.hasDone = true;
+            for (std::sregex_iterator it(line.begin(), line.end(), field), end; it != end; ++it)
+                l.done[(*it)[1]] = std::stod((*it)[2]);
+        }
+    }
+    return l;
+}
+
+std::string codeIn(const std::string& out) {
+    std::smatch m;
+    static const std::regex code(R"(CODE ([A-Z0-9]{5})\n)");
+    return std::regex_search(out, m, code) ? std::string(m[1]) : std::string();
+}
+
+// Ticks both peers printed, and those on which they disagree.
+int commonChecks(const Lines& a, const Lines& b, int fromTick, std::vector<int>& differing) {
+    int common = 0;
+    for (const auto& [tick, hash] : a.checks) {
+        auto other = b.checks.find(tick);
+        if (other == b.checks.end() || tick < fromTick) continue;
+        ++common;
+        if (other->second != hash) differing.push_back(tick);
+    }
+    return common;
+}
+
+struct Party {
+    PartyServerProcess server;
+    fs::path dir;
+    GameProcess host, joiner;
+    std::string code;
+
+    explicit Party(const std::string& name)
+        : dir(prepareGameFolder(name, kSettings)), host(dir, "host"), joiner(dir, "joiner") {}
+
+    // Host and joiner, each with its own extra environment.
+    void start(const std::string& mode, const std::string& seconds, const std::vector<std::string>& hostEnv = {},
+               const std::vector<std::string>& joinerEnv = {}) {
+        ASSERT_TRUE(server.running()) << server.problem();
+        const std::string url = server.url("");
+        ASSERT_TRUE(host.start({"--server", url, "--net-host", "HOSTY", mode, "2", "--net-seconds", seconds}, hostEnv));
+        ASSERT_TRUE(waitUntil(90s, [&] { return !(code = codeIn(host.out())).empty() || host.ended(); }))
+            << host.err();
+        ASSERT_FALSE(code.empty()) << host.out() << host.err();
+        ASSERT_TRUE(joiner.start({"--server", url, "--net-join", code, "JOINY", "--net-seconds", seconds}, joinerEnv));
+    }
+    void finish() {
+        EXPECT_EQ(waitForExit(host, 600s), 0) << host.err();
+        EXPECT_EQ(waitForExit(joiner, 600s), 0) << joiner.err();
+    }
+};
+
+void expectInStep(const Lines& a, const Lines& b, int fromTick, int atLeast) {
+    std::vector<int> differing;
+    EXPECT_GE(commonChecks(a, b, fromTick, differing), atLeast);
+    EXPECT_TRUE(differing.empty()) << "first differing tick " << differing.front();
+}
+
+} // namespace
+
+TEST(NetPlay, HostAndJoinerPlayOneMatchInStep) {
+    Party p("net_play_basic");
+    p.start("2v2", "12", {"KORVALO_NETSHOT=" + (p.dir / "host").string(), "KORVALO_NETWHEEL=1"});
+    p.finish();
+    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
+    EXPECT_EQ(h.members.size(), 2u) << p.host.out();
+    EXPECT_EQ(j.members, h.members);
+    EXPECT_NE(p.host.out().find("MEMBER HOSTY side=0 slot=0 host=1"), std::string::npos) << p.host.out();
+    expectInStep(h, j, 0, 3);
+    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
+    EXPECT_EQ(h.done.at("resyncs"), 0);
+    EXPECT_EQ(j.done.at("resyncs"), 0);
+    EXPECT_GE(j.done.at("emotes"), 1); // the joiner's emotes every 3 s
+    EXPECT_GE(h.done.at("emotes"), 1);
+    for (const char* shot : {"host_lobby.png", "host_game1.png", "host_game.png"})
+        EXPECT_TRUE(fs::exists(p.dir / shot)) << shot;
+}
+
+TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
+    Party p("net_play_desync");
+    p.start("2v2", "10", {}, {"KORVALO_DESYNC=1"});
+    p.finish();
+    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
+    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
+    EXPECT_GE(j.done.at("resyncs"), 1);
+    EXPECT_EQ(h.done.at("resyncs"), 0);
+    expectInStep(h, j, 900, 1);
+}
+
+TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
+    Party p("net_play_drop");
+    p.start("2v2", "10");
+    ASSERT_TRUE(waitUntil(400s, [&] { return readLines(p.joiner.out()).checks.size() >= 2 || p.joiner.ended(); }))
+        << p.joiner.out();
+    p.joiner.kill(SIGKILL);
+    EXPECT_EQ(waitForExit(p.host, 600s), 0) << p.host.err();
+    const Lines h = readLines(p.host.out());
+    EXPECT_TRUE(h.hasDone) << p.host.out();
+    // The host's match went on past the moment the joiner was lost.
+    ASSERT_FALSE(h.checks.empty());
+    EXPECT_GT(h.checks.rbegin()->first, readLines(p.joiner.out()).checks.rbegin()->first);
+}
+
+// Lag and jitter on both sides make late inputs, so rollbacks, yet the two
+// stay in step; one on one puts the humans in slots 0 and 2.
+TEST(NetPlay, OneOnOneUnderLagAndJitterRollsBackButNeverSplits) {
+    Party p("net_play_1v1_lag");
+    const std::string hostLog = (p.dir / "host.netlog").string(), joinerLog = (p.dir / "joiner.netlog").string();
+    const std::vector<std::string> lag = {"KORVALO_LAG_MS=80", "KORVALO_JITTER_MS=40"};
+    std::vector<std::string> hostEnv = lag, joinerEnv = lag;
+    hostEnv.push_back("KORVALO_NETLOG=" + hostLog);
+    joinerEnv.push_back("KORVALO_NETLOG=" + joinerLog);
+    p.start("1v1", "8", hostEnv, joinerEnv);
+    p.finish();
+    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
+    EXPECT_NE(p.host.out().find("MEMBER HOSTY side=0 slot=0 host=1"), std::string::npos) << p.host.out();
+    EXPECT_NE(p.host.out().find("MEMBER JOINY side=1 slot=2 host=0"), std::string::npos) << p.host.out();
+    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
+    EXPECT_GT(h.done.at("rollbacks") + j.done.at("rollbacks"), 0);
+    EXPECT_GT(std::max(h.done.at("longest"), j.done.at("longest")), 0);
+    expectInStep(h, j, 0, 2);
+    const std::string a = readTextFile(hostLog), b = readTextFile(joinerLog);
+    ASSERT_FALSE(a.empty());
+    // The shorter log is a prefix of the longer: the same ticks, line for line.
+    const size_t n = std::min(a.size(), b.size());
+    EXPECT_EQ(a.substr(0, n), b.substr(0, n));
+}
