@@ -26,19 +26,20 @@ constexpr float kShin = 0.235f;  // x height
 // the four elements of r's block k. The fourth block (m3 m7 m11 m15) of every
 // matrix here is (+0, +0, +0, 1), and so is that of each product, bit for bit:
 // it is not kept, and its share of a product's other blocks, (+0, +0, +0, 1)
-// times r's fourth element, is added as before.
+// times r's fourth element, is added as before. The helpers are forced
+// inline and their loops unrolled, so the blocks stay in registers.
 static_assert(sizeof(Matrix) == 16 * sizeof(float) && offsetof(Matrix, m1) == 4 * sizeof(float));
-
-#define KORVALO_INLINE inline __attribute__((always_inline))
 
 struct Blocks {
     __m128 b[3];
 };
 
-KORVALO_INLINE __m128 lanes(float a, float b, float c, float d) { return _mm_setr_ps(a, b, c, d); }
-template <int J> KORVALO_INLINE __m128 splat(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(J, J, J, J)); }
+[[gnu::always_inline]] inline __m128 lanes(float a, float b, float c, float d) { return _mm_setr_ps(a, b, c, d); }
+template <int J> [[gnu::always_inline]] inline __m128 splat(__m128 v) {
+    return _mm_shuffle_ps(v, v, _MM_SHUFFLE(J, J, J, J));
+}
 
-KORVALO_INLINE Blocks compose(const Blocks& l, const Blocks& r) {
+[[gnu::always_inline]] inline Blocks compose(const Blocks& l, const Blocks& r) {
     const __m128 lastBlock = lanes(0, 0, 0, 1);
     Blocks out;
 #pragma GCC unroll 3
@@ -53,7 +54,7 @@ KORVALO_INLINE Blocks compose(const Blocks& l, const Blocks& r) {
     return out;
 }
 
-KORVALO_INLINE Matrix store(const Blocks& m) {
+[[gnu::always_inline]] inline Matrix store(const Blocks& m) {
     Matrix out;
     float* f = &out.m0;
 #pragma GCC unroll 3
@@ -67,27 +68,27 @@ KORVALO_INLINE Matrix store(const Blocks& m) {
 struct Turn {
     float c, s;
 };
-KORVALO_INLINE Turn turn(float a) { return a == 0 ? Turn{1.0f, a} : Turn{std::cos(a), std::sin(a)}; }
+[[gnu::always_inline]] inline Turn turn(float a) { return a == 0 ? Turn{1.0f, a} : Turn{std::cos(a), std::sin(a)}; }
 
 // MatrixRotateX, MatrixRotateY, MatrixRotateZ and MatrixTranslate.
-KORVALO_INLINE Blocks rotateX(float a) {
+[[gnu::always_inline]] inline Blocks rotateX(float a) {
     const Turn t = turn(a);
     return {{lanes(1, 0, 0, 0), lanes(0, t.c, -t.s, 0), lanes(0, t.s, t.c, 0)}};
 }
-KORVALO_INLINE Blocks rotateY(float a) {
+[[gnu::always_inline]] inline Blocks rotateY(float a) {
     const Turn t = turn(a);
     return {{lanes(t.c, 0, t.s, 0), lanes(0, 1, 0, 0), lanes(-t.s, 0, t.c, 0)}};
 }
-KORVALO_INLINE Blocks rotateZ(float a) {
+[[gnu::always_inline]] inline Blocks rotateZ(float a) {
     const Turn t = turn(a);
     return {{lanes(t.c, -t.s, 0, 0), lanes(t.s, t.c, 0, 0), lanes(0, 0, 1, 0)}};
 }
-KORVALO_INLINE Blocks translate(float x, float y, float z) {
+[[gnu::always_inline]] inline Blocks translate(float x, float y, float z) {
     return {{lanes(1, 0, 0, x), lanes(0, 1, 0, y), lanes(0, 0, 1, z)}};
 }
 
 // Local transform: T(t) then RotX(rx), RotY(ry), RotZ(rz) about the moved axes.
-KORVALO_INLINE Blocks local(Vector3 t, float rx, float ry, float rz) {
+[[gnu::always_inline]] inline Blocks local(Vector3 t, float rx, float ry, float rz) {
     Blocks m = rotateZ(rz);
     m = compose(m, rotateY(ry));
     m = compose(m, rotateX(rx));
@@ -96,12 +97,10 @@ KORVALO_INLINE Blocks local(Vector3 t, float rx, float ry, float rz) {
 
 // The same for a joint that turns about x only: RotZ(0) RotY(0) is the same
 // product every time, so it is made once.
-KORVALO_INLINE Blocks localX(Vector3 t, float rx) {
+[[gnu::always_inline]] inline Blocks localX(Vector3 t, float rx) {
     static const Blocks noTurn = compose(rotateZ(0), rotateY(0));
     return compose(compose(noTurn, rotateX(rx)), translate(t.x, t.y, t.z));
 }
-
-#undef KORVALO_INLINE
 
 Vector3 origin(const Matrix& m) { return {m.m12, m.m13, m.m14}; }
 Vector3 axisY(const Matrix& m) { return Vector3Normalize({m.m4, m.m5, m.m6}); }

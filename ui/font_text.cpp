@@ -86,8 +86,9 @@ void drawFontText(Font font, const char* text, Vector2 position, float fontSize,
         const Glyph g = nextGlyph(table, font, &text[i]);
         if (g.codepoint != ' ' && g.codepoint != '\t')
             drawGlyph(font, g.index, {position.x + textOffsetX, position.y + 0.0f}, fontSize, tint);
-        if (font.glyphs[g.index].advanceX == 0) textOffsetX += ((float)font.recs[g.index].width * scaleFactor + spacing);
-        else textOffsetX += ((float)font.glyphs[g.index].advanceX * scaleFactor + spacing);
+        const float advance = font.glyphs[g.index].advanceX == 0 ? (float)font.recs[g.index].width
+                                                                  : (float)font.glyphs[g.index].advanceX;
+        textOffsetX += (advance * scaleFactor + spacing);
         i += g.bytes;
     }
 }

@@ -164,8 +164,10 @@ TEST(CharacterSkinning, MatchesTheBindDataAndBlendingTheMatricesFirst) {
                 Vector3 p = part->bindPositions[v], n = part->bindNormals[v];
                 if (skeleton == &posed) blendMatricesFirst(*part, skin, v, p, n);
                 const float tolerance = skeleton == &bind ? 2e-5f : 1e-5f;
-                ASSERT_NEAR(Vector3Distance({pos[3 * v], pos[3 * v + 1], pos[3 * v + 2]}, p), 0.0f, tolerance) << v;
-                ASSERT_NEAR(Vector3Distance({nor[3 * v], nor[3 * v + 1], nor[3 * v + 2]}, n), 0.0f, tolerance) << v;
+                const Vector3 skinnedP = {pos[3 * v], pos[3 * v + 1], pos[3 * v + 2]};
+                const Vector3 skinnedN = {nor[3 * v], nor[3 * v + 1], nor[3 * v + 2]};
+                ASSERT_NEAR(Vector3Distance(skinnedP, p), 0.0f, tolerance) << v;
+                ASSERT_NEAR(Vector3Distance(skinnedN, n), 0.0f, tolerance) << v;
             }
         }
     }

@@ -89,7 +89,8 @@ template <class Draw> Batch capture(Draw draw) {
     Batch out;
     int vertices = 0;
     for (int d = 0; d < batch.drawCounter; ++d) {
-        out.draws.insert(out.draws.end(), {batch.draws[d].mode, batch.draws[d].vertexCount, (int)batch.draws[d].textureId});
+        const rlDrawCall& call = batch.draws[d];
+        out.draws.insert(out.draws.end(), {call.mode, call.vertexCount, (int)call.textureId});
         vertices += batch.draws[d].vertexCount;
     }
     const rlVertexBuffer& b = batch.vertexBuffer[batch.currentBuffer];
@@ -106,8 +107,8 @@ template <class Draw> Batch capture(Draw draw) {
 // spaces, tabs, characters the font lacks, accents and line breaks.
 TEST_F(FontsTest, TextDrawsAndMeasuresExactlyAsRaylibDoes) {
     loadFontsFrom({kAnton}, {kFira});
-    const char* texts[] = {"AND ONE!", "SHOT CLOCK 24", "  two  spaces\tand a tab", "~{|}` ^_", "caf\xc3\xa9 \xe2\x82\xac",
-                           "two\nlines", "x", ""};
+    const char* texts[] = {"AND ONE!", "SHOT CLOCK 24", "  two  spaces\tand a tab", "~{|}` ^_",
+                           "caf\xc3\xa9 \xe2\x82\xac", "two\nlines", "x", ""};
     const float sizes[][2] = {{18.2f, 0.546f}, {64, 1.28f}, {10, 1}, {43.2f, -0.3f}};
     BeginDrawing();
     for (const Font& font : {uiFonts.uiFace, uiFonts.titleFace, GetFontDefault()})
