@@ -57,7 +57,7 @@ struct CharacterModel {
     Mesh bodyMesh = {};
     MeshData body;
     SkinData bodySkin;
-    SkinGroups bodyGroups; // made when the model is uploaded
+    SkinGroups bodyGroups; // made by the builder, or at upload for skin data made otherwise
     Mesh jerseyMesh = {};
     MeshData jersey;
     SkinData jerseySkin;

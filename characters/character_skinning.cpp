@@ -117,23 +117,27 @@ SkinGroups groupSkin(const SkinData& skin) {
     const size_t n = skin.bindPositions.size();
     g.vertexCount = n;
     g.madeFrom = skin.bindPositions.data();
-    std::vector<uint32_t> order(n);
-    for (size_t i = 0; i < n; ++i) order[i] = (uint32_t)i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](uint32_t x, uint32_t y) { return boneKey(skin, x) < boneKey(skin, y); });
-    for (size_t start = 0; start < n;) {
-        const uint16_t key = boneKey(skin, order[start]);
-        size_t end = start;
-        while (end < n && boneKey(skin, order[end]) == key) ++end;
+    std::vector<uint16_t> keys(n);
+    for (size_t i = 0; i < n; ++i) keys[i] = boneKey(skin, i);
+    std::vector<uint16_t> distinct = keys; // a few dozen bone pairs at most
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    g.vertex.reserve(n + kLanes * distinct.size());
+    g.blocks.reserve(g.vertex.capacity() / kLanes * kBlockFloats);
+    std::vector<uint32_t> members;
+    for (uint16_t key : distinct) {
+        members.clear();
+        for (size_t i = 0; i < n; ++i)
+            if (keys[i] == key) members.push_back((uint32_t)i);
         SkinGroups::Group group;
         group.boneA = (uint8_t)(key >> 8);
         group.boneB = (uint8_t)(key & 0xFF);
         group.first = (uint32_t)(g.vertex.size() / kLanes);
-        group.count = (uint32_t)((end - start + kLanes - 1) / kLanes);
+        group.count = (uint32_t)((members.size() + kLanes - 1) / kLanes);
         for (uint32_t k = 0; k < group.count; ++k) {
             float block[kBlockFloats];
-            for (int v = 0; v < kLanes; ++v) {
-                const uint32_t i = order[std::min(start + k * kLanes + v, end - 1)];
+            for (size_t v = 0; v < kLanes; ++v) {
+                const uint32_t i = members[std::min(k * kLanes + v, members.size() - 1)];
                 const Vector3 p = skin.bindPositions[i], q = skin.bindNormals[i];
                 const float values[7] = {p.x, p.y, p.z, q.x, q.y, q.z, skin.weightA[i]};
                 for (int f = 0; f < 7; ++f) block[f * kLanes + v] = values[f];
@@ -142,7 +146,6 @@ SkinGroups groupSkin(const SkinData& skin) {
             g.blocks.insert(g.blocks.end(), block, block + kBlockFloats);
         }
         g.groups.push_back(group);
-        start = end;
     }
     return g;
 }

@@ -10,7 +10,7 @@
 // skin[j] = the posed joint j applied after the model's inverse bind matrix j.
 void computeSkinMatrices(const CharacterModel& model, const Skeleton& posed, Matrix skin[JOINT_COUNT]);
 
-// The part's vertices grouped by their bones, made once (at upload) and
+// The part's vertices grouped by their bones, made once (by the builder) and
 // read every frame. Bones outside the skeleton are read as joint 0.
 SkinGroups groupSkin(const SkinData& skin);
 // Whether the groups were made from this very skin data (same arrays, same size).

@@ -95,8 +95,8 @@ void uploadCharacterModel(CharacterModel& model) {
 
     model.bodyMesh = meshDataToMesh(model.body, true);
     model.jerseyMesh = meshDataToMesh(model.jersey, true);
-    model.bodyGroups = groupSkin(model.bodySkin);
-    model.jerseyGroups = groupSkin(model.jerseySkin);
+    if (!groupsFit(model.bodyGroups, model.bodySkin)) model.bodyGroups = groupSkin(model.bodySkin);
+    if (!groupsFit(model.jerseyGroups, model.jerseySkin)) model.jerseyGroups = groupSkin(model.jerseySkin);
     model.headMesh = meshDataToMesh(model.head, false);
     if (model.hasHair) model.hairMesh = meshDataToMesh(model.hair, false);
     for (int side = 0; side < 2; ++side) {

@@ -67,12 +67,11 @@ void BM_SkinOneCharacter(benchmark::State& state) {
     poseSkeleton(posed, model.get(), pose, {1, 0, 4}, 0.6f, true);
     std::vector<float> pos(3 * model->body.vertexCount()), nor(pos.size());
     std::vector<float> jpos(3 * model->jersey.vertexCount()), jnor(jpos.size());
-    const SkinGroups body = groupSkin(model->bodySkin), jersey = groupSkin(model->jerseySkin); // made at upload
     for (auto _ : state) {
         Matrix skin[JOINT_COUNT];
         computeSkinMatrices(*model, posed, skin);
-        skinGroups(body, skin, pos.data(), nor.data());
-        skinGroups(jersey, skin, jpos.data(), jnor.data());
+        skinGroups(model->bodyGroups, skin, pos.data(), nor.data());
+        skinGroups(model->jerseyGroups, skin, jpos.data(), jnor.data());
         benchmark::DoNotOptimize(pos.data());
         benchmark::DoNotOptimize(jpos.data());
     }

@@ -160,10 +160,6 @@ void buildPlayers() {
     std::atomic<int> done{0};
     std::vector<std::thread> threads = startCharacterBuilders(characterModels, looks, 4, &done);
     joinCharacterBuilders(threads);
-    for (int i = 0; i < 4; ++i) { // what the upload makes, for the runs without a display
-        characterModels[i].bodyGroups = groupSkin(characterModels[i].bodySkin);
-        characterModels[i].jerseyGroups = groupSkin(characterModels[i].jerseySkin);
-    }
 }
 
 void reportPerTick(benchmark::State& st, long allocationsBefore, int ticksPerIteration) {
