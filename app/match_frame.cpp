@@ -86,6 +86,16 @@ bool runPauseInput(float dt) {
     return true;
 }
 
+// A frame that leaves the match still puts a picture up (black, as the fade
+// starts there): the keys move on to their next state only when a frame is
+// presented, and the ENTER that chose QUIT TO TITLE would otherwise choose
+// on the title's menu as well.
+void endLeavingFrame() {
+    beginUi(renderer, BLACK);
+    endUi(renderer);
+    presentFrame(renderer);
+}
+
 // The end screen and its menu, which answers once the result has shown for a moment.
 void runMatchEnd(const MatchState& s, float dt) {
     const bool victory = drawEndScreen();
@@ -154,7 +164,10 @@ void runMatchFrame(float dt) {
     }
     MatchState& s = matchState;
     if (pauseOpen) {
-        if (!runPauseInput(dt)) return;
+        if (!runPauseInput(dt)) {
+            endLeavingFrame();
+            return;
+        }
     } else if (pauseMayOpen(screenTimer, s.phase) && pausePressed()) {
         openPause();
     }

@@ -55,18 +55,22 @@ size_t utf8Length(std::string_view s) {
 }
 
 // The file a save replaces: the path itself, or what its chain of symbolic
-// links finally names (a relative link is read from its own folder).
-std::string followLinks(std::string path) {
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+// links finally names (a relative link is read from its own folder). False
+// with errno set when the chain cannot be resolved: a loop, or a link that
+// cannot be read.
+bool followLinks(std::string& path) {
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
         char target[4096];
         ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
-        if (n < 0) return path;
+        if (n < 0) return errno == EINVAL || errno == ENOENT; // a plain file, or nothing yet
+        if (hop == kMaxLinkHops) break;
         target[n] = '\0';
         size_t slash = path.rfind('/');
         path = target[0] == '/' || slash == std::string::npos ? std::string(target)
                                                               : path.substr(0, slash + 1) + target;
     }
-    return path;
+    errno = ELOOP;
+    return false;
 }
 
 // Writes the text to a fresh file beside `target` and renames it over; false
@@ -172,7 +176,10 @@ std::string formatSettings(const Settings& s) {
 }
 
 bool saveSettings(const Settings& s, const std::string& path) {
-    if (replaceFile(followLinks(path), formatSettings(s))) return true;
+    std::string target = path;
+    // A link that leads nowhere stays a link: saving over it would put a
+    // plain file in its place.
+    if (followLinks(target) && replaceFile(target, formatSettings(s))) return true;
     static std::atomic<bool> told{false};
     if (!told.exchange(true))
         std::fprintf(stderr, "Can't save the settings to %s: %s. They will not be kept.\n", path.c_str(),

@@ -37,8 +37,9 @@ void readSettings(Settings& s, const std::string& path);
 // disk and renames it over, so an interrupted write or a second copy of the
 // game saving at the same moment never leaves a truncated file. A symbolic
 // link is followed and the file it names is replaced. A file without write
-// permission is left as it is. Returns false on failure, and the first
-// failure of the run is told on standard error with the path.
+// permission, and a link that cannot be resolved (a loop), are left as they
+// are. Returns false on failure, and the first failure of the run is told on
+// standard error with the path.
 bool saveSettings(const Settings& s, const std::string& path);
 // The alias as the game keeps it: control bytes and bytes that are not part
 // of a whole UTF-8 character dropped, then cut to at most kAliasMaxLength

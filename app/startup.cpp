@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <string>
 #include <thread>
 #include <vector>
 #include <raylib.h>
@@ -21,6 +23,7 @@
 #include "characters/character_model.h"
 #include "characters/character_upload.h"
 #include "characters/shared_meshes.h"
+#include "net/party.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/fonts.h"
@@ -41,14 +44,23 @@ constexpr float kSkipAfter = 0.3f;
 constexpr float kSkipLandsBeforeEnd = 0.6f;  // at 4.4 s
 constexpr float kSkipWaitsBeforeEnd = 1.0f;  // from 4.0 s
 constexpr int kMenuMusic = 1;
+constexpr const char* kNoDisplayMessage =
+    "korvalo: can't open a window: the game needs a display; run it headless under xvfb-run -a "
+    "(for example xvfb-run -a ./korvalo --sim 60)";
 
 // raylib's warnings go to standard error: standard output belongs to the
-// fixed-format lines of the test modes and the play-by-play.
+// fixed-format lines of the test modes and the play-by-play. While the
+// window opens they are held back, so that a failure says one thing only.
+bool holdWarnings = false;
+std::string heldWarnings;
+
 void logToStderr(int level, const char* text, va_list args) {
     const char* tag = level >= LOG_ERROR ? "ERROR" : level == LOG_WARNING ? "WARNING" : "INFO";
-    std::fprintf(stderr, "%s: ", tag);
-    std::vfprintf(stderr, text, args);
-    std::fputc('\n', stderr);
+    char line[1024];
+    const int n = std::snprintf(line, sizeof line, "%s: ", tag);
+    std::vsnprintf(line + n, sizeof line - (size_t)n, text, args);
+    if (holdWarnings) heldWarnings.append(line).push_back('\n');
+    else std::fprintf(stderr, "%s\n", line);
 }
 
 void openWindow() {
@@ -57,7 +69,17 @@ void openWindow() {
     SetConfigFlags(flags);
     SetTraceLogCallback(logToStderr);
     SetTraceLogLevel(LOG_WARNING);
+    holdWarnings = true;
     InitWindow(kWindowWidth, kWindowHeight, kWindowTitle);
+    holdWarnings = false;
+    if (!IsWindowReady()) {
+        // Every run mode draws, the headless ones into a hidden window, so
+        // nothing can go on without one.
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        std::exit(1);
+    }
+    std::fputs(heldWarnings.c_str(), stderr);
+    heldWarnings.clear();
     SetWindowMinSize(kMinWindowWidth, kMinWindowHeight);
     SetExitKey(0);
     SetTargetFPS(targetFps >= 1 ? targetFps : kDefaultFps);
@@ -181,6 +203,9 @@ const Settings& settingsToKeep() {
 
 void shutDown(bool saveUserSettings) {
     joinRosterBuilds();
+    // The connection's goodbye goes out now, while the TLS library still
+    // stands; from the exit handlers its worker would use it torn down.
+    leaveParty(netParty);
     if (saveUserSettings) saveSettings(settingsToKeep(), settingsPath);
     shutdownAudio();
     CloseWindow();

@@ -10,6 +10,8 @@
 // false when the program already ended in the intro (the window was closed,
 // or the "intro" scene is done): it has then shut down without saving, and
 // main returns exitStatus (non-zero when a picture could not be written).
+// When no window can be opened (no display) it says so in one line on
+// standard error and ends the program with status 1.
 bool startUp(const CommandLine& cmd, int& exitStatus);
 inline bool startUp(const CommandLine& cmd) {
     int exitStatus = 0;
@@ -18,7 +20,8 @@ inline bool startUp(const CommandLine& cmd) {
 // The settings a save at exit writes: the user's own, also while an online
 // match has the party's rules in force.
 const Settings& settingsToKeep();
-// Saves the settings when asked, closes the audio and the window.
+// Leaves the party (its connection closed and its worker joined), saves the
+// settings when asked, closes the audio and the window.
 void shutDown(bool saveUserSettings);
 
 // The intro's clock: it runs at least introLength() seconds and until every

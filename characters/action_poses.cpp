@@ -35,7 +35,7 @@ constexpr float kKnockDownSeconds = 0.3f;
 
 const ActionPoseKeys& keys = kActionPoseKeys;
 
-float heightOf(const Player& p) { return modelHeight(p.model); }
+float heightOf(const Player& p) { return p.measures.height; }
 
 float horizontalDistance(Vector3 a, Vector3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
 

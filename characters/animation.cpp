@@ -50,7 +50,7 @@ void animatePlayer(const MatchState& s, Player& p, float dt) {
     aimHead(s, p, target);
     lerpPose(p.pose, p.pose, target, 1.0f - std::exp(-rate * dt));
     const bool grounded = !p.airborne && p.rootHeight <= kGroundedHeight;
-    poseSkeleton(p.skeleton, p.model, p.pose, {p.pos.x, p.rootHeight, p.pos.z}, p.yaw, grounded);
+    poseSkeleton(p.skeleton, p.measures, p.pose, {p.pos.x, p.rootHeight, p.pos.z}, p.yaw, grounded);
 }
 
 // The dribble: between the floor spot ahead of the ball hand and the hand.

@@ -12,7 +12,7 @@
 void buildCharacter(CharacterModel& model, const Appearance& look) {
     applyAppearance(model, look);
     Skeleton bind;
-    poseSkeleton(bind, &model, bindPose(), {0, 0, 0}, 0.0f, false);
+    poseSkeleton(bind, bodyMeasures(model), bindPose(), {0, 0, 0}, 0.0f, false);
     for (int j = 0; j < JOINT_COUNT; ++j) model.inverseBind[j] = MatrixInvert(bind.joints[j]);
     buildBody(model, bind);
     // The skinning's grouping, made here on the builder's thread rather than at upload.

@@ -57,7 +57,7 @@ void drawCharacterModel(const CharacterModel& model, const Skeleton& skeleton, b
     drawPart(model.bodyMesh, MatrixIdentity(), kSkinMaterial);
     drawPart(model.jerseyMesh, MatrixIdentity(), kJerseyMaterial, model.jerseyTexture);
     if (!hideHead) {
-        const Matrix head = headMatrix(skeleton, &model);
+        const Matrix head = headMatrix(skeleton, model.height);
         drawPart(model.headMesh, head, kHeadMaterial, model.headTexture);
         if (model.hasHair) drawPart(model.hairMesh, head, kHairMaterial);
     }

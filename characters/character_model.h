@@ -8,6 +8,7 @@
 #include <raylib.h>
 
 #include "characters/appearance.h"
+#include "characters/skeleton.h"
 
 // CPU mesh of one character part (bind pose, model space).
 struct MeshData {
@@ -82,6 +83,7 @@ struct CharacterModel {
 // builder does the same first, so the simulation sees the same numbers
 // whether or not the meshes have been built yet.
 void applyAppearance(CharacterModel& model, const Appearance& look);
+inline BodyMeasures bodyMeasures(const CharacterModel& model) { return {model.height, model.build}; }
 
 // The eight roster characters: model 2 x t + p is player p of roster team t.
 constexpr int kCharacterCount = 8;

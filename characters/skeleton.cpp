@@ -9,12 +9,8 @@
 #include <raymath.h>
 #include <xmmintrin.h>
 
-#include "characters/character_model.h"
-
 namespace {
 
-constexpr float kDefaultHeight = 2.0f;
-constexpr float kDefaultBuild = 1.0f;
 constexpr float kThigh = 0.245f; // x height
 constexpr float kShin = 0.235f;  // x height
 
@@ -110,9 +106,6 @@ float pose(const Pose& p, int field, int side = 0) { return p.v[field + side]; }
 
 } // namespace
 
-float modelHeight(const CharacterModel* model) { return model ? model->height : kDefaultHeight; }
-float modelBuild(const CharacterModel* model) { return model ? model->build : kDefaultBuild; }
-
 void lerpPose(Pose& out, const Pose& a, const Pose& b, float t) {
     for (int i = 0; i < POSE_FIELD_COUNT; ++i) out.v[i] = a.v[i] + (b.v[i] - a.v[i]) * t;
 }
@@ -149,10 +142,9 @@ Pose bindPose() {
     return p;
 }
 
-void poseSkeleton(Skeleton& out, const CharacterModel* model, const Pose& p, Vector3 root, float yaw,
-                  bool ground) {
-    const float h = modelHeight(model);
-    const float b = modelBuild(model);
+void poseSkeleton(Skeleton& out, BodyMeasures body, const Pose& p, Vector3 root, float yaw, bool ground) {
+    const float h = body.height;
+    const float b = body.build;
     Matrix* j = out.joints;
 
     const Blocks pelvis = compose(compose(rotateY(0.3f * pose(p, POSE_TRUNK_TWIST)),
@@ -216,8 +208,7 @@ Vector3 headPosition(const Skeleton& s) { return Vector3Transform({0, 0.22f, 0},
 
 Vector3 chestPoint(const Skeleton& s) { return Vector3Transform({0, 0.18f, 0.12f}, s.joints[JOINT_SPINE]); }
 
-Matrix headMatrix(const Skeleton& s, const CharacterModel* model) {
-    const float h = modelHeight(model);
+Matrix headMatrix(const Skeleton& s, float h) {
     Matrix m = s.joints[JOINT_HEAD];
     const Vector3 shift = Vector3Add(Vector3Scale(axisY(m), 0.052f * h), Vector3Scale(axisZ(m), 0.008f * h));
     m.m12 += shift.x;

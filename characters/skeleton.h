@@ -5,8 +5,6 @@
 #pragma once
 #include <raylib.h>
 
-struct CharacterModel;
-
 enum PoseField {
     POSE_PELVIS_DROP = 0,
     POSE_TRUNK_PITCH = 1,
@@ -59,13 +57,15 @@ void lerpPose(Pose& out, const Pose& a, const Pose& b, float t);
 void solveLegIk(float h, float down, float forward, float& hipAngle, float& kneeAngle);
 void solveLegs(Pose& pose, float h, float drop, float spread, float stagger);
 Pose bindPose();
-// A character's height (m) and build factor; a null model is a 2.0 m average build.
-float modelHeight(const CharacterModel* model);
-float modelBuild(const CharacterModel* model);
-// height and build come from the model (modelHeight, modelBuild).
-void poseSkeleton(Skeleton& out, const CharacterModel* model, const Pose& pose, Vector3 root,
-                  float yaw, bool ground);
+// What posing needs of a character's body: its height (m) and build factor.
+// The defaults are a 2.0 m average build.
+struct BodyMeasures {
+    float height = 2.0f;
+    float build = 1.0f;
+};
+
+void poseSkeleton(Skeleton& out, BodyMeasures body, const Pose& pose, Vector3 root, float yaw, bool ground);
 Vector3 handPosition(const Skeleton& skeleton, int side);
 Vector3 headPosition(const Skeleton& skeleton);
 Vector3 chestPoint(const Skeleton& skeleton);
-Matrix headMatrix(const Skeleton& skeleton, const CharacterModel* model);
+Matrix headMatrix(const Skeleton& skeleton, float height);

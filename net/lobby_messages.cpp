@@ -102,7 +102,10 @@ void readPong(NetParty& party) {
 
 // A member left during the match: the slot stays human up to "after" (the
 // last input tick the server relayed from it) and the CPU plays it from the
-// tick after, on every client alike.
+// tick after, on every client alike. A tick of his whose input never came
+// before the drop never will, and nobody could confirm it: the CPU takes over
+// there if that is sooner. Every client holds the same inputs of his, relayed
+// in the same order, so every client picks the same tick.
 void readDrop(NetParty& party, const JsonValue& msg) {
     const JsonValue& slot = jsonGet(msg, "slot");
     int64_t k = -1;
@@ -115,7 +118,15 @@ void readDrop(NetParty& party, const JsonValue& msg) {
         if (after.kind == JsonKind::boolean) from = (after.boolean ? 1 : 0) + 1;
         if (after.kind == JsonKind::number && std::isfinite(after.number))
             from = std::min<int64_t>(truncateJsonNumber(after.number, 0), kNeverTick) + 1;
-        from = std::clamp<int64_t>(from, party.delay, kNeverTick);
+        from = std::min<int64_t>(std::clamp<int64_t>(from, party.delay, kNeverTick), party.humanUntil[k]);
+        // Every tick up to the confirmed one has his input, so the search
+        // starts after it; the ring holds no run longer than itself.
+        for (int64_t t = std::max<int64_t>(party.confirmedTick + 1, party.delay); t < from; ++t) {
+            if (!hasTickInput(party, int(k), t)) {
+                from = t;
+                break;
+            }
+        }
         party.humanUntil[k] = static_cast<int32_t>(from);
         if (party.humanUntil[k] < party.currentTick)
             party.rollbackTick = std::min(party.rollbackTick, party.humanUntil[k]);
@@ -143,6 +154,7 @@ void handleLobbyMessage(NetParty& party, const std::string& text) {
         readEmote(party, msg);
     } else if (type == "error") {
         party.errorText = readString(msg, "msg", kDefaultError);
+        party.refusedByServer = true;
         party.state = PARTY_ENDED;
         party.inMatch = false;
         party.socket.close();

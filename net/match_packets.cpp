@@ -24,18 +24,26 @@ void receiveInputs(NetParty& party, const uint8_t* bytes, size_t size) {
     // tick at all, and the sums below run in 64 bits so that none wraps.
     const int64_t first = static_cast<int32_t>(getU32(bytes + 2));
     if (first < 0) return;
+    // Ticks the game will not confirm for a long while yet would push out of
+    // the ring inputs still needed: past the look-ahead nothing is kept.
+    const int64_t horizon = std::min<int64_t>(kLastTick, int64_t(party.nextLocalTick) + kConfirmLookAhead);
     NetInput record;
-    for (int k = 0; k < count; ++k) {
+    bool stored = false;
+    for (int k = 0; k < count && first + k <= horizon; ++k) {
         const int64_t t = first + k;
-        if (t > kLastTick) break;
-        record = readNetInput(bytes + kInputPacketHeader + size_t(kNetInputBytes) * k);
         const int i = ringIndex(t, kInputRingSize);
+        // A tick's input, once known, is final: a repeat, whatever it holds,
+        // changes nothing, so every peer simulates the same history.
+        if (party.inputTags[slot][i] >= t) continue;
+        record = readNetInput(bytes + kInputPacketHeader + size_t(kNetInputBytes) * k);
+        stored = true;
         party.inputRing[slot][i] = record;
         party.inputTags[slot][i] = static_cast<int32_t>(t);
         party.newestTick[slot] = std::max(party.newestTick[slot], static_cast<int32_t>(t));
         if (t < party.currentTick && !sameNetInput(record, party.usedRing[slot][i]))
             party.rollbackTick = std::min(party.rollbackTick, static_cast<int32_t>(t));
     }
+    if (!stored) return;
     // Where the sender stands now: its newest tick, carried forward by half
     // of both round trips.
     const float pings = record.senderPing * 4.0f + party.ping;

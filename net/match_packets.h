@@ -8,7 +8,8 @@
 //
 // handleNetPacket checks a received message and stores what it carries in the
 // netcode's rings. Anything malformed is dropped without a trace; ticks
-// outside 0..2^31-1 never reach a ring.
+// outside 0..2^31-1, or past the confirmation look-ahead, never reach a ring;
+// a tick whose input is known already keeps it.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -36,7 +36,7 @@ void shiftSkeleton(Skeleton& skeleton, Vector3 by) {
 // shows an emote must not change it.
 void poseEmote(MatchState& m, int i) {
     Player& p = m.players[i];
-    const float height = modelHeight(p.model);
+    const float height = p.measures.height;
     Pose emote;
     float lift = 0, yawOffset = 0;
     const float w = emotePose(m.emoteId[i], m.emoteTime[i], height, emote, lift, yawOffset);
@@ -44,7 +44,7 @@ void poseEmote(MatchState& m, int i) {
     Pose shown;
     lerpPose(shown, p.pose, emote, w);
     const Vector3 root = {p.pos.x, lift * w + p.rootHeight, p.pos.z};
-    poseSkeleton(p.skeleton, p.model, shown, root, p.yaw + yawOffset * w, p.rootHeight < kGroundedRoot);
+    poseSkeleton(p.skeleton, p.measures, shown, root, p.yaw + yawOffset * w, p.rootHeight < kGroundedRoot);
     if (m.ball.phase == BALL_HELD && m.ball.holder == i) {
         const Vector3 between = Vector3Lerp(handPosition(p.skeleton, 1), handPosition(p.skeleton, 0), 0.5f);
         m.ball.pos = Vector3Add(between, Vector3{0, kBallAboveHands, 0});

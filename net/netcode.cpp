@@ -47,15 +47,11 @@ void mergeFrameInput(RawInput& acc, const RawInput& frame) {
     acc = merged;
 }
 
-bool hasInput(const NetParty& p, int slot, int32_t tick) {
-    return p.inputTags[slot][ringIndex(tick, kInputRingSize)] == tick;
-}
-
 // Every human input of the tick is known.
 bool tickConfirmed(const NetParty& p, int32_t tick) {
     if (tick < p.delay) return true;
     for (int k = 0; k < kNetSlots; ++k)
-        if (hasSlot(p.slotMask, k) && tick < p.humanUntil[k] && !hasInput(p, k, tick)) return false;
+        if (hasSlot(p.slotMask, k) && tick < p.humanUntil[k] && !hasTickInput(p, k, tick)) return false;
     return true;
 }
 
@@ -80,7 +76,7 @@ void noteStall(NetParty& p, float dt) {
     p.totalStall += dt;
     const int32_t next = p.confirmedTick + 1;
     for (int k = 0; k < kNetSlots; ++k)
-        if (hasSlot(p.slotMask, k) && p.humanUntil[k] > next && !hasInput(p, k, next)) p.waitingAlias = p.slotAliases[k];
+        if (hasSlot(p.slotMask, k) && p.humanUntil[k] > next && !hasTickInput(p, k, next)) p.waitingAlias = p.slotAliases[k];
 }
 
 void produceLocalInputs(NetParty& p, MatchState& m) {
@@ -196,7 +192,7 @@ void getInputForTick(const NetParty& p, int slot, int32_t tick, NetInput& out) {
     out = NetInput{};
     if (tick < p.delay) return;
     const NetInput* source = nullptr;
-    if (hasInput(p, slot, tick))
+    if (hasTickInput(p, slot, tick))
         source = &p.inputRing[slot][ringIndex(tick, kInputRingSize)];
     else if (p.newestTick[slot] >= p.delay)
         source = &p.inputRing[slot][ringIndex(p.newestTick[slot], kInputRingSize)];
@@ -204,7 +200,7 @@ void getInputForTick(const NetParty& p, int slot, int32_t tick, NetInput& out) {
     out.moveX = source->moveX;
     out.moveY = source->moveY;
     out.aim = source->aim;
-    out.buttons = hasInput(p, slot, tick) ? source->buttons : source->buttons & kNetHeldButtons;
+    out.buttons = hasTickInput(p, slot, tick) ? source->buttons : source->buttons & kNetHeldButtons;
 }
 
 void simulateNetTick(NetParty& p, MatchState& m, int32_t tick, bool resim) {

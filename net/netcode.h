@@ -29,7 +29,6 @@ constexpr int kMaxNetTicksPerFrame = 8;
 constexpr float kTickAccumulatorCap = 0.25f;
 constexpr int32_t kStallAhead = 50;         // unconfirmed ticks before the match waits
 constexpr int32_t kMaxRollbackTicks = 127;  // the snapshot ring, less the tick being written
-constexpr int32_t kConfirmLookAhead = 1023; // ticks past the local input a confirmation may reach
 constexpr int32_t kResyncInterval = 120;
 constexpr int32_t kFirstResyncTick = 60;
 constexpr double kDriftThresholdTicks = 2.0;

@@ -62,12 +62,16 @@ constexpr int kInputRingSize = 2048;  // ticks of inputs and hashes kept
 constexpr int kSnapshotRingSize = 128; // ticks a rollback can reach back, plus one
 constexpr int32_t kNeverTick = 0x40000000; // "no tick": humanUntil and rollbackTick
 constexpr int32_t kDefaultDelayTicks = 6;
+constexpr int32_t kConfirmLookAhead = 1023; // ticks past the local input a confirmation may reach
 constexpr int kLocalBatchMax = 64; // local records one frame can produce
 constexpr int kProtocolVersion = 3;
 constexpr float kNoticeSeconds = 4.0f;
 constexpr float kLeftNoticeSeconds = 3.0f;
 constexpr double kPingIntervalSeconds = 1.0;
 constexpr double kPingSmoothing = 0.3;
+// A ping unanswered and nothing else heard for this long: the server is gone
+// (or stuck halfway through a message), though the socket never said so.
+constexpr double kSilenceSeconds = 10.0;
 
 struct NetLogLine {
     uint32_t humanMask = 0, rng = 0;
@@ -84,6 +88,7 @@ struct NetParty {
     // ---- lobby
     PartyState state = PARTY_NONE;
     std::string errorText;
+    bool refusedByServer = false; // the server's own "error" ended it (an unknown code, a full party)
     std::string notice;
     float noticeTimer = 0;
     WebSocket socket;
@@ -114,6 +119,10 @@ struct NetParty {
     std::deque<DelayedMessage> delayed;
     double pingSentAt = -1, nextPingAt = 0;
     bool helloSent = false; // the "hello" of this connection went out
+    double lastHeardAt = 0; // netClock of the last message received
+    // When the socket's end is reported: after what arrived before it has
+    // gone through the delayed queue; -1 while the socket lives.
+    double socketEndAt = -1;
 
     // Tests: outgoing messages land here instead of on the socket.
     std::vector<WsMessage>* outbox = nullptr;
@@ -162,6 +171,11 @@ extern NetParty netParty;
 
 // Ring index of a tick; never negative.
 inline int ringIndex(int64_t tick, int size) { return static_cast<int>(((tick % size) + size) % size); }
+
+// The slot's input for the tick arrived, or was produced here.
+inline bool hasTickInput(const NetParty& party, int slot, int64_t tick) {
+    return party.inputTags[slot][ringIndex(tick, kInputRingSize)] == tick;
+}
 
 bool isPartyHost(const NetParty& party);
 const PartyMember* findSelfMember(const NetParty& party);

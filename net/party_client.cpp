@@ -48,6 +48,28 @@ void deliver(NetParty& party, DelayedMessage& message) {
         handleLobbyMessage(party, message.bytes);
 }
 
+// When something received at `now` is due: after lag and a draw of jitter,
+// and never before what arrived earlier.
+double delayedArrival(const std::deque<DelayedMessage>& queue, double now, double lag, double jitter) {
+    double at = now + lag + static_cast<double>(programRand()) / kProgramRandMax * jitter;
+    return queue.empty() ? at : std::max(at, queue.back().deliverAt);
+}
+
+// The connection ended: its reason is shown, and the match cannot go on.
+void endParty(NetParty& party, const std::string& reason) {
+    party.state = PARTY_ENDED;
+    if (party.errorText.empty()) party.errorText = reason;
+    party.inMatch = false;
+}
+
+// The server has said nothing at all for a long while, not even the answer
+// to a ping that has long been out. Only a ping of ours counts as asking: a
+// game that stood still (and sent none) does not blame the server.
+bool serverFellSilent(const NetParty& party, double now) {
+    return party.pingSentAt >= 0 && now - party.pingSentAt > kSilenceSeconds &&
+           now - party.lastHeardAt > kSilenceSeconds;
+}
+
 // A "start" has been read but the match has not begun: what follows (the
 // first inputs of the others among it) waits for startNetMatch, which empties
 // the input rings.
@@ -76,12 +98,14 @@ void connectParty(NetParty& party, const std::string& path, const std::string& a
     party.alias = alias;
     party.helloSent = false;
     party.errorText.clear();
+    party.refusedByServer = false;
     party.notice.clear();
     party.noticeTimer = 0;
     party.state = PARTY_CONNECTING;
     party.delayed.clear();
     party.pingSentAt = -1;
     party.ping = 0;
+    party.socketEndAt = -1;
     party.socket.connect(party.serverUrl + path);
 }
 
@@ -136,8 +160,7 @@ void sendEmote(NetParty& party, int emote) {
 }
 
 void delayMessage(std::deque<DelayedMessage>& queue, WsMessage&& message, double now, double lag, double jitter) {
-    double at = now + lag + static_cast<double>(programRand()) / kProgramRandMax * jitter;
-    if (!queue.empty()) at = std::max(at, queue.back().deliverAt); // keep the arrival order
+    const double at = delayedArrival(queue, now, lag, jitter);
     queue.push_back(DelayedMessage{at, message.binary, std::move(message.bytes)});
 }
 
@@ -145,17 +168,26 @@ void updateParty(NetParty& party, float dt) {
     party.noticeTimer = std::max(party.noticeTimer - dt, 0.0f);
     if (party.state == PARTY_NONE || party.state == PARTY_ENDED) return;
 
+    // Read before polling: whatever arrived before the socket ended is in
+    // the queue by then.
     const WsState socketState = party.socket.state();
+    const double now = netClock();
     if (socketState == WsState::open && !party.helloSent) {
         party.helloSent = true;
+        party.lastHeardAt = now;
         sendPartyMessage(party, false,
                          "{\"t\":\"hello\",\"alias\":" + quoteJson(party.alias) + ",\"ver\":" +
                              std::to_string(kProtocolVersion) + "}");
     }
-    const double now = netClock();
     const SimulatedLag& lag = simulatedLag();
     WsMessage message;
-    while (party.socket.poll(message)) delayMessage(party.delayed, std::move(message), now, lag.lag, lag.jitter);
+    while (party.socket.poll(message)) {
+        party.lastHeardAt = now;
+        delayMessage(party.delayed, std::move(message), now, lag.lag, lag.jitter);
+    }
+    // The end of the socket is received like a message: after what came first.
+    const bool socketEnded = socketState == WsState::closed || socketState == WsState::failed;
+    if (socketEnded && party.socketEndAt < 0) party.socketEndAt = delayedArrival(party.delayed, now, lag.lag, lag.jitter);
 
     while (!party.delayed.empty() && party.delayed.front().deliverAt <= now && !awaitingMatchStart(party)) {
         DelayedMessage next = std::move(party.delayed.front());
@@ -164,14 +196,15 @@ void updateParty(NetParty& party, float dt) {
         if (party.state == PARTY_ENDED) return;
     }
 
+    if (socketState == WsState::open && party.helloSent && serverFellSilent(party, now)) {
+        endParty(party, kWsErrorLostConnection);
+        party.socket.close();
+        return;
+    }
     if (socketState == WsState::open && party.helloSent && party.pingSentAt < 0 && now >= party.nextPingAt) {
         party.pingSentAt = now;
         sendPartyMessage(party, false, "{\"t\":\"ping\"}");
     }
-    if (socketState == WsState::closed || socketState == WsState::failed) {
-        party.state = PARTY_ENDED;
-        if (party.errorText.empty())
-            party.errorText = socketState == WsState::failed ? party.socket.lastError() : kDisconnected;
-        party.inMatch = false;
-    }
+    if (socketEnded && now >= party.socketEndAt && party.delayed.empty())
+        endParty(party, socketState == WsState::failed ? party.socket.lastError() : kDisconnected);
 }

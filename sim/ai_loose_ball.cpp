@@ -10,6 +10,7 @@
 
 #include "sim/ai_support.h"
 #include "sim/court.h"
+#include "sim/court_geometry.h"
 #include "sim/movement.h"
 
 namespace {
@@ -21,7 +22,6 @@ constexpr float kPartnerEdge = 0.5f;
 
 // Landing: where the ball comes down through catching height.
 constexpr float kCatchHeight = 1.7f;
-constexpr float kGravity = 9.81f;
 constexpr float kLookAhead = 1.2f;
 
 constexpr float kChaseSlowRadius = 0.5f;

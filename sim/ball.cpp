@@ -12,16 +12,13 @@
 #include "sim/hoop_net.h"
 #include "sim/contact.h"
 #include "sim/court.h"
+#include "sim/court_geometry.h"
 #include "sim/match_driver.h"
 #include "sim/scoring.h"
 #include "sim/sim_math.h"
 
 namespace {
 
-constexpr float kGravity = 9.81f;
-constexpr float kBallRadius = 0.121f;
-constexpr float kRimRadius = 0.2286f;
-constexpr float kRimHeight = 3.05f;
 constexpr float kRimContact = 0.132f;
 constexpr float kRimRestitution = 0.55f;
 constexpr float kRimTangentKeep = 0.82f;

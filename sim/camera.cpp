@@ -453,7 +453,7 @@ void followCameraYaw(MatchState& s, float dt) {
 Vector3 cameraFocusPoint(const MatchState& s) {
     const Player& L = viewPlayer(s);
     const float sh = std::pow(0.5f * playerHeight(L), 0.35f);
-    return Vector3Transform({0, 0.012f * sh, 0.085f * sh}, headMatrix(L.skeleton, L.model));
+    return Vector3Transform({0, 0.012f * sh, 0.085f * sh}, headMatrix(L.skeleton, L.measures.height));
 }
 
 void updateMatchCamera(MatchState& s, float dt, bool forceReset) {

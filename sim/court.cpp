@@ -68,7 +68,7 @@ void mirrorPlayer(Player& p) {
     p.yaw = mirrorYaw(p.yaw);
     p.jukeStartYaw = mirrorYaw(p.jukeStartYaw);
     const bool ground = !p.airborne && p.rootHeight <= 0.01f;
-    poseSkeleton(p.skeleton, p.model, p.pose, {p.pos.x, p.rootHeight, p.pos.z}, p.yaw, ground);
+    poseSkeleton(p.skeleton, p.measures, p.pose, {p.pos.x, p.rootHeight, p.pos.z}, p.yaw, ground);
 }
 
 void mirrorBall(BallState& b) {
@@ -117,8 +117,8 @@ int difficultySetting(const MatchState& s) { return s.difficulty < 0 ? 0 : s.dif
 
 int playerDifficulty(const MatchState& s, const Player& p) { return isCpuPlayer(s, p) ? difficultySetting(s) : 1; }
 
-float playerHeight(const Player& p) { return modelHeight(p.model); }
-float playerBuild(const Player& p) { return modelBuild(p.model); }
+float playerHeight(const Player& p) { return p.measures.height; }
+float playerBuild(const Player& p) { return p.measures.build; }
 
 bool isThreePointSpot(Vector3 p) {
     if (p.z < kThreeCornerZ) return std::fabs(p.x) > kThreeCornerX;

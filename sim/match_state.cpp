@@ -65,6 +65,7 @@ void initMatchState(MatchState& s, int teamA, int teamB, int localIndex,
         p.slot = i % 2;
         p.roster = &teams[s.teams[p.team]].players[p.slot];
         for (int r = 0; r < RATING_COUNT; ++r) p.ratings[r] = p.roster->ratings[r];
+        p.measures = {p.roster->look.height, p.roster->look.build};
         p.model = models ? models[i] : nullptr;
         const float t = (float)(i / 2);
         p.pos = {(1.2f + 1.6f * t) * (p.slot == 1 ? 1.0f : -1.0f), 0, 6.5f + 0.8f * t};
@@ -76,7 +77,7 @@ void initMatchState(MatchState& s, int teamA, int teamB, int localIndex,
         } else {
             p.present = 1;
         }
-        poseSkeleton(p.skeleton, p.model, p.pose, p.pos, PI, true);
+        poseSkeleton(p.skeleton, p.measures, p.pose, p.pos, PI, true);
     }
     if (s.oneOnOne) {
         s.players[activeSlot].matchup = activeSlot + 2;

@@ -97,7 +97,8 @@ struct Player {
     int32_t index = 0, team = 0, slot = 0;
     uint8_t present = 1;
     const RosterPlayer* roster = nullptr;
-    const CharacterModel* model = nullptr;
+    const CharacterModel* model = nullptr; // drawn by the renderer; the match never reads it
+    BodyMeasures measures;                 // his roster look's height and build
     float ratings[RATING_COUNT] = {};
     Skeleton skeleton;
     Pose pose;

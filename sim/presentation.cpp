@@ -26,6 +26,9 @@ void updatePresentation(MatchState& s, float dt) {
     s.releaseAge += dt;
     s.presentTime += dt;
     s.ballReceivedAge += dt;
+    // The toast of the tips key fades in every match: H works with nobody
+    // playing locally too (a demo or autopilot match).
+    s.tipsToast = std::max(s.tipsToast - dt, 0.0f);
 
     if (s.localIndex < 0 || s.localIndex >= 4) return;
     const bool hasBall = s.players[s.localIndex].hasBall;
@@ -34,7 +37,6 @@ void updatePresentation(MatchState& s, float dt) {
         postSound(s, kBallReceivedSound, 0.7f, 0.8f, 0.5f);
     }
     s.localHadBall = hasBall;
-    s.tipsToast = std::max(s.tipsToast - dt, 0.0f);
 }
 
 void updatePresentationClamped(MatchState& s, float dt) { updatePresentation(s, std::min(dt, kPresentationStepCap)); }

@@ -10,12 +10,10 @@
 
 #include "sim/actions.h"
 #include "sim/court.h"
+#include "sim/court_geometry.h"
 #include "sim/sim_math.h"
 
 namespace {
-
-constexpr float kRimHeight = 3.05f;
-constexpr float kGravity = 9.81f;
 
 constexpr float kContestReactionTable[4] = {0.34f, 0.24f, 0.17f, 0.12f};
 constexpr float kContestReactionWithHuman = 0.24f;

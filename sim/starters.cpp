@@ -10,6 +10,7 @@
 
 #include "sim/actions.h"
 #include "sim/court.h"
+#include "sim/court_geometry.h"
 #include "sim/sim_math.h"
 
 namespace {
@@ -34,7 +35,6 @@ constexpr float kPassSpeed = 13.0f;
 constexpr float kPassExtraTime = 0.05f;
 constexpr float kPassLead = 0.85f;
 constexpr float kCutLead = 0.1f;
-constexpr float kHalfGravity = 4.905f;
 constexpr float kPassSpin = 8.0f;
 constexpr float kPassTimer = 0.45f;
 
@@ -206,7 +206,7 @@ void startPass(MatchState& s, Player& passer, int receiver) {
     aim.x += lead * r.vel.x;
     aim.z += lead * r.vel.z;
 
-    b.vel = Vector3Add(Vector3Scale(Vector3Subtract(aim, start), 1.0f / t), {0, kHalfGravity * t, 0});
+    b.vel = Vector3Add(Vector3Scale(Vector3Subtract(aim, start), 1.0f / t), {0, 0.5f * kGravity * t, 0});
     b.phase = BALL_PASS;
     b.pos = b.prevPos = start;
     b.holder = -1;

@@ -8,7 +8,11 @@
 # packages come through a private apt configuration under the cache folder.
 #
 # Prints the dependency prefix on its last line. Quick when all is present.
+# With --game, only what building and running the game needs: the party
+# server's packages are for the tests alone.
 set -euo pipefail
+game_only=no
+[ "${1:-}" = --game ] && game_only=yes
 
 GLFW_VERSION=3.4
 RAYLIB_VERSION=6.0
@@ -136,7 +140,7 @@ install_party_server() {
 }
 
 install_packages
-install_party_server
+[ $game_only = yes ] || install_party_server
 build_deps
 install_fonts
 echo "$PREFIX"

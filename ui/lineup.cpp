@@ -7,6 +7,7 @@
 #include "characters/pose_generators.h"
 #include "characters/shared_meshes.h"
 #include "render/arena.h"
+#include "sim/court_geometry.h"
 #include "ui/frontend.h"
 
 int lineupPage = -1;
@@ -27,7 +28,6 @@ constexpr float kEmoteLoop = 2.9f;  // seconds; an emote replays with a short re
 constexpr float kGroundedLift = 0.01f;
 constexpr float kSpinRate = 14;     // the ball on a finger, about the vertical
 constexpr float kRollRate = -9;     // every other ball, about x
-constexpr float kBallRadius = 0.121f;
 constexpr float kUnderHand = 0.136f; // the dribbled ball's top meets the palm
 
 void poseStanding(Pose& p, const LineupEntry& e, float h, float t) {
@@ -113,21 +113,22 @@ SceneLighting lineupLighting() {
 
 LineupFigure poseLineupEntry(const LineupEntry& e, float t) {
     LineupFigure f;
-    const float h = e.model ? e.model->height : 2.0f;
+    const BodyMeasures body = e.model ? bodyMeasures(*e.model) : BodyMeasures{};
+    const float h = body.height;
     Pose pose;
     if (e.poseId >= kFirstEmotePose) {
         float lift = 0, turn = 0;
         emotePose(e.poseId - kFirstEmotePose, std::fmod(t, kEmoteLoop), h, pose, lift, turn);
-        poseSkeleton(f.skeleton, e.model, pose, {e.x, e.y + lift, e.z}, e.yaw + turn, lift < kGroundedLift);
+        poseSkeleton(f.skeleton, body, pose, {e.x, e.y + lift, e.z}, e.yaw + turn, lift < kGroundedLift);
         return f;
     }
     if (e.poseId >= kFirstPresetPose) {
         posePreset(e.poseId - kFirstPresetPose, pose, h, t);
-        poseSkeleton(f.skeleton, e.model, pose, {e.x, e.y, e.z}, e.yaw, true);
+        poseSkeleton(f.skeleton, body, pose, {e.x, e.y, e.z}, e.yaw, true);
         return f;
     }
     poseStanding(pose, e, h, t);
-    poseSkeleton(f.skeleton, e.model, pose, {e.x, e.y, e.z}, e.yaw, true);
+    poseSkeleton(f.skeleton, body, pose, {e.x, e.y, e.z}, e.yaw, true);
     if (e.poseId < kStanceSpinBall || e.poseId > kStanceDribble) return f;
     f.hasBall = true;
     f.ball = standingBall(e, f.skeleton);

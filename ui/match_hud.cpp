@@ -27,6 +27,7 @@ constexpr float kPointerRadius = 120.0f;
 constexpr Color kPointer = {240, 130, 40, 220};
 constexpr float kGuideMinDistance = 2.6f;
 constexpr Color kGuide = {255, 150, 50, 230};
+constexpr Color kEdgeMarker = {255, 150, 50, 235};
 constexpr Color kGuideLabel = {255, 190, 120, 255};
 constexpr float kBannerTop = 150.0f, kBannerPitch = 84.0f;
 constexpr float kShotClockRed = 5.0f;
@@ -121,7 +122,7 @@ void drawChaseBallGuide(const MatchState& s) {
     if (inFront && !offCanvasEdge(p)) return;
     const EdgeMarker m = ballEdgeMarker(p, !inFront);
     if (!m.shown) return;
-    drawTriangleBothWays(m.arrow, kGuide);
+    drawTriangleBothWays(m.arrow, m.color);
     drawUiTextCentered("BALL", m.label.x, m.label.y - 6, 10, kGuideLabel, true);
 }
 
@@ -243,6 +244,7 @@ EdgeMarker ballEdgeMarker(Vector2 p, bool behind) {
     const Vector2 back = {tip.x - 22 * v.x, tip.y - 22 * v.y};
     const Vector2 across = {-v.y * 12, v.x * 12};
     m.shown = true;
+    m.color = kEdgeMarker;
     m.arrow = {tip, {back.x + across.x, back.y + across.y}, {back.x - across.x, back.y - across.y}};
     m.label = {tip.x - 40 * v.x, tip.y - 40 * v.y};
     return m;

@@ -26,6 +26,7 @@ Triangle2 ballPointerTriangle(float angle);
 struct EdgeMarker {
     bool shown = false;
     Triangle2 arrow = {};
+    Color color = {0, 0, 0, 0}; // of the arrow
     Vector2 label = {0, 0}; // centre of the "BALL" text
 };
 EdgeMarker ballEdgeMarker(Vector2 projected, bool behindCamera);

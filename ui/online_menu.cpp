@@ -80,8 +80,7 @@ void confirmRow() {
     } else if (onlineRow == ROW_CREATE) {
         createParty(netParty, alias);
     } else if (onlineRow == ROW_JOIN) {
-        // A whole code joins at once, also to retry after a failed attempt.
-        if ((int)partyCodeInput.size() == kPartyCodeLength)
+        if (joinsAtOnce(partyCodeInput, netParty))
             joinParty(netParty, partyCodeInput, alias);
         else
             startEntry(ENTRY_PARTY_CODE, partyCodeInput);
@@ -131,6 +130,11 @@ bool appendEntryChar(std::string& buffer, int c, int mode) {
     if (!isAllowed(c, mode) || buffer.size() >= limit) return false;
     buffer.push_back((char)c);
     return true;
+}
+
+bool joinsAtOnce(const std::string& code, const NetParty& party) {
+    const bool refused = party.state == PARTY_ENDED && party.refusedByServer;
+    return (int)code.size() == kPartyCodeLength && !refused;
 }
 
 std::string trimAlias(const std::string& typed) {

@@ -46,8 +46,9 @@ void drawTitleWords() {
     drawUiTextCentered("2  ON  2   STREETBALL", 640, 242, 20, {210, 214, 225, 255}, true);
 }
 
-void titleInput() {
-    const MenuInput in = readMenuInput();
+} // namespace
+
+void titleInput(const MenuInput& in) {
     if (!titleMenuOpen) {
         if (in.confirm && screenTimer > kTitleConfirmDelay) {
             titleMenuOpen = true;
@@ -73,8 +74,6 @@ void titleInput() {
     }
 }
 
-} // namespace
-
 void drawTitleOverlay() {
     drawTitleWords();
     if (titleMenuOpen) {
@@ -98,7 +97,7 @@ void titleScreenFrame() {
         return;
     }
     drawTitleOverlay();
-    titleInput();
+    titleInput(readMenuInput());
     endScreenFrame();
 }
 

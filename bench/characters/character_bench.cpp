@@ -36,7 +36,7 @@ void BM_BodyMesh(benchmark::State& state) {
     CharacterModel m;
     applyAppearance(m, look(3));
     Skeleton bind;
-    poseSkeleton(bind, &m, bindPose(), {0, 0, 0}, 0.0f, false);
+    poseSkeleton(bind, bodyMeasures(m), bindPose(), {0, 0, 0}, 0.0f, false);
     const BodyShapes shapes = makeBodyShapes(m, bind);
     for (auto _ : state) benchmark::DoNotOptimize(meshBody(shapes, bind).positions.size());
 }
@@ -64,7 +64,7 @@ void BM_SkinOneCharacter(benchmark::State& state) {
     pose.v[POSE_ELBOW_BEND] = 1.1f;
     pose.v[POSE_KNEE_BEND + 1] = 0.8f;
     Skeleton posed;
-    poseSkeleton(posed, model.get(), pose, {1, 0, 4}, 0.6f, true);
+    poseSkeleton(posed, bodyMeasures(*model), pose, {1, 0, 4}, 0.6f, true);
     std::vector<float> pos(3 * model->body.vertexCount()), nor(pos.size());
     std::vector<float> jpos(3 * model->jersey.vertexCount()), jnor(jpos.size());
     for (auto _ : state) {

@@ -36,7 +36,7 @@ void BM_SkinCharacterModel(benchmark::State& state) {
     Pose pose;
     poseRun(pose, model->height, 0.7f, 5.0f, 1, 0);
     Skeleton posed;
-    poseSkeleton(posed, model.get(), pose, {1, 0, 4}, 0.6f, true);
+    poseSkeleton(posed, bodyMeasures(*model), pose, {1, 0, 4}, 0.6f, true);
     for (auto _ : state) {
         skinCharacterModel(*model, posed);
         finishGpu();

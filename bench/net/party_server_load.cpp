@@ -1,11 +1,14 @@
 // Load figures of the party server (tools/party-server, run on 127.0.0.1),
 // driven by the game's own WebSocket client:
 //   1. PARTIES parties of four in a match, each player sending one input
-//      message per 60 Hz net tick for SECONDS: the relayed message rate, the
+//      message per 60 Hz net tick for SECONDS (from the first tick after the
+//      neutral opening, as the game does): the relayed message rate, the
 //      delivery time, the server's memory, and every message lost, out of
 //      order or delivered into another party (all should be 0);
 //   2. CONNECTIONS connections opened (with a hello) and closed one after
 //      the other, with the server's memory every tenth of the way.
+// Every client here comes from 127.0.0.1, so the server's limit of
+// connections per address is lifted to the number of players.
 // Run from the build tree: bench/net/party_server_load [PARTIES SECONDS CONNECTIONS]
 #include <algorithm>
 #include <chrono>
@@ -37,6 +40,7 @@ struct Player {
     int party = 0;
     int slot = -1;
     int id = 0;
+    int32_t firstTick = 0;             // the first tick after the neutral ones
     int32_t nextTick[kPartySize] = {}; // the tick expected next from each slot
     long received = 0;
 };
@@ -130,6 +134,8 @@ bool startParty(std::vector<std::unique_ptr<Player>>& players, int party, const 
         for (size_t k = 0; k < kPartySize; ++k)
             if (jsonInt(jsonGet(jsonAt(jsonGet(start, "slots"), k), "id"), 0) == p->id) p->slot = (int)k;
         p->party = party;
+        p->firstTick = jsonInt(jsonGet(start, "delay"), 0);
+        for (int32_t& next : p->nextTick) next = p->firstTick;
         if (p->slot < 0) return false;
     }
     return true;
@@ -153,8 +159,13 @@ double cpuSeconds(const PartyServerProcess& server) {
     return (double)(user + system) / (double)sysconf(_SC_CLK_TCK);
 }
 
+// The server, with room for every player of the run on one address.
+std::vector<std::string> serverOptions(int players) {
+    return {"--max-connections-per-address", std::to_string(std::max(players, 1))};
+}
+
 void relayLoad(int parties, double seconds) {
-    PartyServerProcess server;
+    PartyServerProcess server(serverOptions(parties * kPartySize));
     if (!server.running()) {
         std::printf("party server: %s\n", server.problem().c_str());
         return;
@@ -182,7 +193,8 @@ void relayLoad(int parties, double seconds) {
         for (; sentTicks < due; ++sentTicks)
             for (auto& party : all)
                 for (auto& p : party) {
-                    const std::string bytes = inputMessage(p->slot, sentTicks, p->party, nowMicros(start));
+                    const std::string bytes =
+                        inputMessage(p->slot, p->firstTick + sentTicks, p->party, nowMicros(start));
                     p->ws.sendBinary(bytes.data(), bytes.size());
                     ++sent;
                 }
@@ -222,7 +234,7 @@ void relayLoad(int parties, double seconds) {
 }
 
 void connectionLoop(int connections) {
-    PartyServerProcess server;
+    PartyServerProcess server(serverOptions(connections));
     if (!server.running()) return;
     std::printf("connections: %d opened (hello, welcome) and closed in turn; server memory in MB every %d:\n ",
                 connections, connections / kMemorySamples);

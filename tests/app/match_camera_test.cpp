@@ -1,5 +1,6 @@
-// The match camera and input sampling: springs, mouse look, the tick yaw,
-// the chase camera on defence and the sprint latch.
+// The match camera and input sampling on a match of the shared fixture:
+// springs, mouse look, the tick yaw, the chase camera on defence and the
+// sprint latch.
 #include <cmath>
 #include <gtest/gtest.h>
 #include <raylib.h>
@@ -9,6 +10,7 @@
 #include "app/settings.h"
 #include "sim/camera.h"
 #include "sim/input_sampling.h"
+#include "tests/sim/sim_fixture.h"
 
 namespace {
 
@@ -20,7 +22,6 @@ protected:
         settings = Settings{};
         animClock = 0;
         resetInputSampler();
-        initMatchState(s, 0, 1, 0, nullptr, nullptr, 11, 1, MatchSettings{});
         s.phase = PHASE_LIVE;
         s.offense = 0;
     }
@@ -33,7 +34,8 @@ protected:
         sampleInput(out, s, raw, dt);
         return out;
     }
-    MatchState s;
+    std::unique_ptr<TestMatch> match = newMatch({.localIndex = 0, .target = 11});
+    MatchState& s = *match;
 };
 
 TEST_F(MatchCamera, KickedSpringsClampAndSettle) {

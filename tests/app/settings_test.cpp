@@ -172,4 +172,25 @@ TEST(SettingsFile, ReadOnlyFilesStayAndLinksAreFollowedAndFailuresToldOnce) {
     EXPECT_EQ(files, 3u); // the folder and two files: no temporary left anywhere
 }
 
+TEST(SettingsFile, LinksThatLoopStayLinksAndTheFailureIsTold) {
+    namespace fs = std::filesystem;
+    const fs::path dir = tempPath("dir");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::create_symlink("self.cfg", dir / "self.cfg");
+    fs::create_symlink("b.cfg", dir / "a.cfg");
+    fs::create_symlink("a.cfg", dir / "b.cfg");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(saveSettings(Settings{}, (dir / "self.cfg").string()));
+    EXPECT_FALSE(saveSettings(Settings{}, (dir / "a.cfg").string()));
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(told.rfind("Can't save the settings to " + (dir / "self.cfg").string(), 0), 0u) << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1);
+    ASSERT_TRUE(fs::is_symlink(dir / "self.cfg")) << "replaced by a plain file";
+    EXPECT_EQ(fs::read_symlink(dir / "self.cfg"), "self.cfg");
+    EXPECT_EQ(fs::read_symlink(dir / "a.cfg"), "b.cfg");
+    EXPECT_EQ(fs::read_symlink(dir / "b.cfg"), "a.cfg");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3) << "no temporary left";
+}
+
 } // namespace

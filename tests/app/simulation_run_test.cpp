@@ -1,7 +1,8 @@
-// The headless simulation run as a user starts it: exact output lines,
-// repeatable, and no settings file written.
+// The headless runs as a user starts them: exact output lines, repeatable,
+// no settings file written, and one clear line when there is no display.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
@@ -98,6 +99,23 @@ TEST(BuildProfile, RunsWithoutADisplayAndGivesTheSameCheckLineEveryRun) {
         << a.lines[0];
     EXPECT_TRUE(std::regex_match(a.lines[1], std::regex(R"(buildprof: \d+\.\d\ds for 8 players on one thread)")))
         << a.lines[1];
+}
+
+TEST(NoDisplay, EveryRunModeSaysSoInOneLineAndEndsWithStatusOne) {
+    for (const char* args : {"", "--sim 1", "--humantest 1", "--demo", "--shot title 1 /dev/null"}) {
+        std::string told;
+        const std::string command =
+            std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + KORVALO_BINARY + " " + args + " 2>&1 >/dev/null";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        for (char buf[512]; std::fgets(buf, sizeof buf, pipe);) told += buf;
+        const int status = pclose(pipe);
+        ASSERT_TRUE(WIFEXITED(status)) << "[" << args << "] ended by a signal\n" << told;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << "[" << args << "]";
+        EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << "[" << args << "]\n" << told;
+        EXPECT_NE(told.find("needs a display"), std::string::npos) << told;
+        EXPECT_NE(told.find("xvfb-run -a"), std::string::npos) << told;
+    }
 }
 
 } // namespace

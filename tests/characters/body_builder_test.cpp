@@ -31,7 +31,7 @@ TEST_P(SeatOfTheShorts, BackOfThePelvisIsShortsColoured) {
     CharacterModel m;
     applyAppearance(m, seatTestLook(GetParam()));
     Skeleton bind;
-    poseSkeleton(bind, &m, bindPose(), {0, 0, 0}, 0.0f, false);
+    poseSkeleton(bind, bodyMeasures(m), bindPose(), {0, 0, 0}, 0.0f, false);
     buildBody(m, bind);
     const BodyShapes shapes = makeBodyShapes(m, bind);
     const float s = shapes.s, b = m.build;

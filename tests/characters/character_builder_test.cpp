@@ -148,12 +148,12 @@ TEST(CharacterSkinning, MatchesTheBindDataAndBlendingTheMatricesFirst) {
     buildCharacter(*model, rosterLook(1));
     const CharacterModel& m = *model;
     Skeleton bind;
-    poseSkeleton(bind, &m, bindPose(), {0, 0, 0}, 0.0f, false);
+    poseSkeleton(bind, bodyMeasures(m), bindPose(), {0, 0, 0}, 0.0f, false);
     Pose pose = bindPose();
     for (int f = 0; f < POSE_FIELD_COUNT; ++f) pose.v[f] += 0.05f * (float)(f % 7) - 0.12f;
     pose.v[POSE_PELVIS_DROP] = 0.1f;
     Skeleton posed;
-    poseSkeleton(posed, &m, pose, {2.5f, 0, 6}, 2.2f, true);
+    poseSkeleton(posed, bodyMeasures(m), pose, {2.5f, 0, 6}, 2.2f, true);
     for (const Skeleton* skeleton : {&bind, &posed}) {
         Matrix skin[JOINT_COUNT];
         computeSkinMatrices(m, *skeleton, skin);

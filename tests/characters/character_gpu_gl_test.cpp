@@ -73,7 +73,7 @@ Figure idleFigure(int k, Vector3 root, float yaw) {
     animationClock = 0.8f;
     Pose pose;
     poseIdle(pose, models[k].height);
-    poseSkeleton(f.skeleton, &models[k], pose, root, yaw, true);
+    poseSkeleton(f.skeleton, bodyMeasures(models[k]), pose, root, yaw, true);
     return f;
 }
 
@@ -91,7 +91,7 @@ Figure jumpShotFigure(int k, Vector3 root, float yaw) {
     p.yaw = yaw;
     Pose pose;
     actionTargetPose(state, p, playerMotion(p), pose);
-    poseSkeleton(f.skeleton, &models[k], pose, root, yaw, false);
+    poseSkeleton(f.skeleton, bodyMeasures(models[k]), pose, root, yaw, false);
     return f;
 }
 
@@ -191,7 +191,7 @@ TEST_F(CharactersGl, TwoPosedCharactersAreDrawnWhole) {
         const int half = 6;
         // Skinned body and jersey, the head on the head matrix, hands and shoes on their joints.
         EXPECT_GT(changedAround(front, empty, onScreen(kFrontView, chestPoint(s)), half), squareArea(half) * 3 / 4) << "chest";
-        EXPECT_GT(changedAround(front, empty, onScreen(kFrontView, origin(headMatrix(s, &models[f.model]))), half),
+        EXPECT_GT(changedAround(front, empty, onScreen(kFrontView, origin(headMatrix(s, models[f.model].height))), half),
                   squareArea(half) * 3 / 4) << "head";
         EXPECT_GT(changedAround(front, empty, onScreen(kFrontView, midpoint(s, 8, 9)), 2), 5) << "forearm";
         EXPECT_GT(changedAround(front, empty, onScreen(kFrontView, handPosition(s, 1)), 2), 5) << "hand";

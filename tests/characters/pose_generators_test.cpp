@@ -63,7 +63,7 @@ TEST(PoseGenerators, EveryPresetAndEmoteStaysFiniteWithTheHeadUp) {
         for (float t = 0; t < 3; t += 0.37f) {
             posePreset(kind, p, kH, t);
             ASSERT_TRUE(isFinite(p)) << "preset " << kind;
-            poseSkeleton(sk, nullptr, p, {0, 0, 0}, 0, true);
+            poseSkeleton(sk, {}, p, {0, 0, 0}, 0, true);
             EXPECT_GT(headPosition(sk).y, 0.5f * kH) << "preset " << kind;
         }
     for (int e = 0; e < kEmoteCount; ++e)
@@ -71,7 +71,7 @@ TEST(PoseGenerators, EveryPresetAndEmoteStaysFiniteWithTheHeadUp) {
             float lift, yaw;
             const float w = emotePose(e, t, kH, p, lift, yaw);
             ASSERT_TRUE(isFinite(p)) << "emote " << e << " at " << t;
-            poseSkeleton(sk, nullptr, p, {0, lift, 0}, yaw, lift < 0.01f);
+            poseSkeleton(sk, {}, p, {0, lift, 0}, yaw, lift < 0.01f);
             EXPECT_GT(headPosition(sk).y, 0.15f * kH) << "emote " << e << " at " << t;
             EXPECT_GE(w, 0.0f);
             EXPECT_LE(w, 1.0f);

@@ -5,7 +5,6 @@
 #include <raylib.h>
 #include <raymath.h>
 
-#include "characters/character_model.h"
 #include "characters/skeleton.h"
 
 namespace {
@@ -26,18 +25,10 @@ Vector3 place(Vector3 local, float yaw, Vector3 root) {
             -local.x * std::sin(yaw) + local.z * std::cos(yaw) + root.z};
 }
 
-CharacterModel modelOf(float height, float build) {
-    CharacterModel m;
-    m.height = height;
-    m.build = build;
-    return m;
-}
-
 TEST(Skeleton, ZeroPoseStandsOnTheFloorWithThePelvisAt0541h) {
     const float h = 1.9f;
-    const CharacterModel model = modelOf(h, 1.0f);
     Skeleton sk;
-    poseSkeleton(sk, &model, Pose{}, {0, 0, 0}, 0.0f, true);
+    poseSkeleton(sk, {h, 1.0f}, Pose{}, {0, 0, 0}, 0.0f, true);
 
     // Straight legs end 0.5 h below the pelvis; the soles lie 0.041 h lower.
     EXPECT_NEAR(sk.groundLift, 0.021f * h, kTol);
@@ -57,16 +48,15 @@ TEST(Skeleton, ZeroPoseStandsOnTheFloorWithThePelvisAt0541h) {
     }
     expectNear(headPosition(sk), {0, 0.897f * h + 0.22f, -0.004f * h});
     expectNear(chestPoint(sk), {0, 0.601f * h + 0.18f, 0.12f});
-    expectNear(origin(headMatrix(sk, &model)), {0, 0.949f * h, 0.004f * h});
+    expectNear(origin(headMatrix(sk, h)), {0, 0.949f * h, 0.004f * h});
 }
 
 TEST(Skeleton, BindPoseJointsFollowTheChain) {
     const float h = 2.03f, b = 1.08f;
-    const CharacterModel model = modelOf(h, b);
     const float yaw = 0.7f;
     const Vector3 root = {1.5f, 0.0f, 4.0f};
     Skeleton sk;
-    poseSkeleton(sk, &model, bindPose(), root, yaw, true);
+    poseSkeleton(sk, {h, b}, bindPose(), root, yaw, true);
 
     // Spread legs stay level at the foot: the sole is 0.02 + 0.48 cos(0.04) + 0.041 h below the pelvis.
     const float spread = 0.04f;

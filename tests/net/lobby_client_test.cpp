@@ -1,6 +1,6 @@
 // The party's lobby client: how each message is read (defaults, clamping,
-// what is ignored), the order of the delayed queue, and a whole party on the
-// project's party server on 127.0.0.1.
+// what is ignored), the order of the delayed queue, a server that falls
+// silent, and a whole party on the project's party server on 127.0.0.1.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,16 +11,13 @@
 #include "app/program_random.h"
 #include "net/match_packets.h"
 #include "net/net_clock.h"
+#include "tests/net/raw_test_server.h"
 #include "tests/net/ws_test_support.h"
 
 namespace {
 
 double fakeNow = 100;
 double fakeClock() { return fakeNow; }
-
-double steadyClock() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 class LobbyMessages : public ::testing::Test {
 protected:
@@ -78,8 +75,14 @@ TEST_F(LobbyMessages, EmotesDropsAndPongs) {
     EXPECT_EQ(party->emotes[0].slot, 3);
     EXPECT_EQ(party->emotes[0].emote, 7);
 
+    // The leavers' inputs that arrived: slot 2 up to tick 100, slot 0 up to
+    // 200 but for tick 150.
     party->delay = 6;
     party->currentTick = 80;
+    for (int32_t t = 6; t <= 200; ++t) {
+        if (t <= 100) party->inputTags[2][t] = t;
+        if (t != 150) party->inputTags[0][t] = t;
+    }
     read(R"({"t":"drop","slot":2,"after":100,"alias":"LEO"})");
     EXPECT_EQ(party->humanUntil[2], 101);
     EXPECT_EQ(party->notice, "LEO LEFT - THE CPU TAKES OVER");
@@ -87,8 +90,14 @@ TEST_F(LobbyMessages, EmotesDropsAndPongs) {
     read(R"({"t":"drop","slot":1.7})"); // no "after": from the first tick after the neutral ones
     EXPECT_EQ(party->humanUntil[1], 6);
     EXPECT_EQ(party->rollbackTick, 6); // already simulated
+    // Up to a tick whose input never came, which nobody could confirm: the
+    // CPU takes over there (in 64 bits, even from "after" 2^31 - 1).
     read(R"({"t":"drop","slot":0,"after":2147483647})");
-    EXPECT_EQ(party->humanUntil[0], kNeverTick);
+    EXPECT_EQ(party->humanUntil[0], 150);
+    read(R"({"t":"drop","slot":0,"after":120})"); // a second drop never gives the slot back
+    EXPECT_EQ(party->humanUntil[0], 121);
+    read(R"({"t":"drop","slot":0,"after":140})");
+    EXPECT_EQ(party->humanUntil[0], 121);
     read(R"({"t":"drop","slot":7,"after":10})");
     read(R"({"t":"drop","slot":-1e999,"after":10})");
     EXPECT_EQ(party->humanUntil[2], 101);
@@ -106,6 +115,43 @@ TEST_F(LobbyMessages, EmotesDropsAndPongs) {
     EXPECT_NEAR(party->ping, 70.0f, 0.01f); // 40 + (140 - 40) x 0.3
 }
 
+// A server that stops talking halfway through a message (the header of a
+// 1 MiB frame and nothing more), as a dropped connection would: the socket
+// never fails, but ten seconds with a ping unanswered and nothing else heard
+// end the party. A lobby that merely stood still does not.
+TEST_F(LobbyMessages, AServerSilentForTenSecondsWithAPingOutIsLost) {
+    RawTestServer raw;
+    party->serverUrl = raw.url("");
+    createParty(*party, "MAYA");
+    ASSERT_TRUE(raw.accept() && raw.completeUpgrade());
+    auto frameUntil = [&](auto done) {
+        for (int i = 0; i < 2000 && !done(); ++i) {
+            updateParty(*party, 0.0f);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return done();
+    };
+    ASSERT_TRUE(frameUntil([&] { return party->pingSentAt >= 0; })); // the hello, then the first ping
+    raw.write(serverFrameForTest(1, R"({"t":"welcome","id":1,"code":"AB3CD"})") + serverFrameForTest(1, R"({"t":"pong"})"));
+    ASSERT_TRUE(frameUntil([&] { return party->state == PARTY_JOINED && party->pingSentAt < 0; }));
+
+    fakeNow += 30; // the game stood still: no ping was out meanwhile
+    updateParty(*party, 0.0f);
+    EXPECT_EQ(party->state, PARTY_JOINED);
+    EXPECT_EQ(party->pingSentAt, fakeNow);
+
+    raw.write(std::string("\x81\x7F\x00\x00\x00\x00\x00\x10\x00\x00", 10) + std::string(1000, 'x'));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    fakeNow += 9.5;
+    updateParty(*party, 0.0f);
+    EXPECT_EQ(party->state, PARTY_JOINED);
+    fakeNow += 1.0;
+    updateParty(*party, 0.0f);
+    EXPECT_EQ(party->state, PARTY_ENDED);
+    EXPECT_EQ(party->errorText, "Lost connection to the server.");
+    EXPECT_EQ(party->socket.state(), WsState::closed);
+}
+
 TEST(DelayedQueue, KeepsTheArrivalOrderUnderJitter) {
     programSrand(7);
     std::deque<DelayedMessage> queue;
@@ -120,7 +166,7 @@ TEST(DelayedQueue, KeepsTheArrivalOrderUnderJitter) {
 
 // Two game clients in one party on the real server, driven by updateParty.
 TEST_F(PartyServerSuite, LobbyClientMeetsStartsAndLosesAPlayer) {
-    netClock = steadyClock;
+    netClock = steadySeconds;
     auto host = std::make_unique<NetParty>(), guest = std::make_unique<NetParty>(), lost = std::make_unique<NetParty>();
     auto frames = [&](auto done) {
         for (int i = 0; i < 1000 && !done(); ++i) {

@@ -85,24 +85,44 @@ TEST(NetRecords, InputMessagesFillTheRingsAndMalformedOnesChangeNothing) {
     EXPECT_EQ(p.receiveTime[2], 7.5);
     receive(p, 2, 90, {record(9)}); // older: the newest stays
     EXPECT_EQ(p.newestTick[2], 102);
+    receive(p, 2, 101, {record(7), record(7), record(7, 25)}); // known ticks: nothing changes
+    EXPECT_EQ(p.inputRing[2][101].moveX, 2);
+    EXPECT_EQ(p.inputRing[2][103].moveX, 7);
+    EXPECT_DOUBLE_EQ(p.remoteEstimate[2], 103 + 4.5);
+    fakeNow = 8.0;
+    receive(p, 2, 100, {record(4)}); // nothing new: where the sender stands is not read from it
+    EXPECT_EQ(p.receiveTime[2], 7.5);
 
     receive(p, 4, 200, {record(1)});
     receive(p, 1, 200, {record(1)}, +1);
     receive(p, 1, 200, {record(1)}, -1);
     receive(p, 1, 200, {}, +8); // count 0 with a record behind it
     receive(p, 1, -5, {record(1)});
-    receive(p, 3, INT32_MAX - 1, {record(1), record(2), record(3)}); // the last goes past 2^31 - 1
     EXPECT_EQ(p.newestTick[1], -1);
+    receive(p, 1, p.nextLocalTick + kConfirmLookAhead, {record(1), record(2)}); // the second is past the look-ahead
+    EXPECT_EQ(p.newestTick[1], p.nextLocalTick + kConfirmLookAhead);
+    receive(p, 3, 0x7ffffffe, {record(1)}); // far in the future: kept out of the ring
+    EXPECT_EQ(p.newestTick[3], -1);
+    EXPECT_EQ(p.inputTags[3][0x7ffffffe % kInputRingSize], -1);
+    p.nextLocalTick = INT32_MAX - 100;
+    receive(p, 3, INT32_MAX - 1, {record(1), record(2), record(3)}); // the last goes past 2^31 - 1
     EXPECT_EQ(p.newestTick[3], INT32_MAX);
 
     // A record for a simulated tick schedules a rollback only when bytes 0-5
-    // differ from what was used; the earliest such tick wins.
-    p.usedRing[1][40] = p.usedRing[1][35] = record(5);
+    // differ from what was used; the earliest such tick wins. A tick's input
+    // is final: another copy of it, whatever it holds, is no new input.
+    p.nextLocalTick = 1100;
+    p.usedRing[1][40] = p.usedRing[1][35] = p.usedRing[1][30] = record(5);
     receive(p, 1, 40, {record(5, 200)});
-    EXPECT_EQ(p.rollbackTick, kNeverTick);
     receive(p, 1, 40, {record(6)});
+    EXPECT_EQ(p.rollbackTick, kNeverTick);
+    EXPECT_EQ(p.inputRing[1][40].moveX, 5);
     receive(p, 1, 35, {record(7)});
     receive(p, 1, 50, {record(8)}); // not simulated yet
+    EXPECT_EQ(p.rollbackTick, 35);
+    receive(p, 1, 30 + kInputRingSize, {record(9)});
+    receive(p, 1, 30, {record(6)}); // older than the tick its ring entry holds
+    EXPECT_EQ(p.inputTags[1][30], 30 + kInputRingSize);
     EXPECT_EQ(p.rollbackTick, 35);
 }
 

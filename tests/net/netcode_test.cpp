@@ -3,7 +3,8 @@
 // server does): both peers and an offline replay of the inputs they agreed on
 // must give the same hash for every tick; a diverged guest is repaired by the
 // host's resync; a silent peer stalls the match until its drop hands the slot
-// to the CPU.
+// to the CPU. A hostile third member can neither freeze the match by leaving
+// after inputs nobody can confirm, nor split it by rewriting inputs he sent.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -22,6 +23,7 @@ namespace {
 constexpr uint32_t kSeed = 99;
 constexpr int kHostId = 1, kGuestId = 2;
 constexpr int kGuestSlot = 2;
+constexpr int kThirdId = 3, kThirdSlot = 1;
 constexpr float kFrame = 1.0f / 60.0f;
 
 double fakeNow = 0;
@@ -34,13 +36,17 @@ struct Peer {
     bool silent = false; // stopped playing; nothing it sends arrives
     int heard = 0;       // sound and music events played
 
-    Peer(int ownId, int ownSlot) {
+    Peer(int ownId, int ownSlot, bool third) {
         NetParty& p = *party;
         p.ownId = ownId;
         p.hostId = kHostId;
         p.slotIds[0] = kHostId;
         p.slotIds[kGuestSlot] = kGuestId;
         p.slotAliases[kGuestSlot] = "LEO";
+        if (third) {
+            p.slotIds[kThirdSlot] = kThirdId;
+            p.slotAliases[kThirdSlot] = "EVIL";
+        }
         p.ownSlot = ownSlot;
         p.outbox = &outbox;
         startTestMatch(*match, ownSlot, false, false, kSeed);
@@ -72,6 +78,7 @@ RawInput playerInput(int frame, int who) {
 
 class Netcode : public ::testing::Test {
 protected:
+    explicit Netcode(bool third = false) : host(kHostId, 0, third), guest(kGuestId, kGuestSlot, third) {}
     void SetUp() override { netClock = fakeClock; }
 
     // One frame of both peers; a message arrives 2 to 6 frames after it left.
@@ -131,10 +138,59 @@ protected:
         EXPECT_GT(checked, atLeast);
     }
 
-    Peer host{kHostId, 0};
-    Peer guest{kGuestId, kGuestSlot};
+    Peer host;
+    Peer guest;
     std::deque<std::pair<int, std::string>> links[2];
     int frameNo = 0;
+};
+
+// A third member in slot 1, whose inputs the test hands to each peer as the
+// server relays them.
+class NetcodeThirdMember : public Netcode {
+protected:
+    NetcodeThirdMember() : Netcode(true) {}
+
+    static NetInput thirdInput(int64_t tick) {
+        const uint32_t x = uint32_t(tick / 4) * 2654435761u;
+        return NetInput{int8_t(x >> 24), int8_t(x >> 16), uint16_t(x >> 3), uint16_t((x >> 9) & 0x949), 0, 0};
+    }
+    static void relay(Peer& to, int64_t first, const std::vector<NetInput>& records) {
+        std::string bytes;
+        buildInputPacket(bytes, kThirdSlot, int32_t(first), records.data(), int(records.size()));
+        handleNetPacket(*to.party, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+    // One frame, the third member playing along: his inputs up to the host's
+    // present tick reach both peers first.
+    void frameWithThird() {
+        for (; thirdNext <= host.party->currentTick; ++thirdNext)
+            for (Peer* p : {&host, &guest}) relay(*p, thirdNext, {thirdInput(thirdNext)});
+        frame();
+    }
+    // He plays a while, then sends one input for a far-future tick and one
+    // that skips five ticks, and leaves; a server that relayed them announces
+    // the far one, or the other.
+    void leaveAfterUnconfirmableInputs(bool announceFarTick) {
+        for (int f = 0; f < 120; ++f) frameWithThird();
+        const int32_t gap = thirdNext;
+        for (Peer* p : {&host, &guest}) {
+            relay(*p, 0x7ffffffe, {thirdInput(0x7ffffffe)});
+            relay(*p, gap + 5, {thirdInput(gap + 5)});
+        }
+        for (int f = 0; f < 10; ++f) frame();
+        const int64_t after = announceFarTick ? 0x7ffffffe : gap + 5;
+        const std::string drop = R"({"t":"drop","slot":1,"alias":"EVIL","after":)" + std::to_string(after) + "}";
+        for (Peer* p : {&host, &guest}) handleLobbyMessage(*p->party, drop);
+        for (int f = 0; f < 240; ++f) frame();
+        for (Peer* p : {&host, &guest}) {
+            EXPECT_EQ(p->party->humanUntil[kThirdSlot], gap); // the first tick nobody could confirm
+            EXPECT_GT(p->party->confirmedTick, gap + 200);
+            EXPECT_EQ(p->party->stallTime, 0.0f);
+            EXPECT_EQ(p->match->humanMask, 0b0101u);
+        }
+        expectReplayMatches(0, 300);
+    }
+
+    int32_t thirdNext = kDefaultDelayTicks;
 };
 
 } // namespace
@@ -198,4 +254,38 @@ TEST_F(Netcode, ASilentPeerStallsTheMatchUntilItsDrop) {
     EXPECT_EQ(host.match->humanMask, 0b0001u);
     EXPECT_GT(p.currentTick, lastRelayed + 100);
     expectReplayMatches(0, 200);
+}
+
+TEST_F(NetcodeThirdMember, ALeaverAnnouncedAfterAFarFutureTickIsPlayedByTheCpuFromHisFirstMissingTick) {
+    leaveAfterUnconfirmableInputs(true);
+}
+
+TEST_F(NetcodeThirdMember, ALeaverAnnouncedAfterSkippedTicksIsPlayedByTheCpuFromHisFirstMissingTick) {
+    leaveAfterUnconfirmableInputs(false);
+}
+
+// He sends ticks again with other contents. The copy reaches the guest while
+// they are still within its rollback window, and the host only once they are
+// beyond: if either took it, the two would play different matches.
+TEST_F(NetcodeThirdMember, InputsSentAgainWithOtherContentsChangeNothing) {
+    for (int f = 0; f < 400; ++f) frameWithThird();
+    constexpr int kRewritten = 32;
+    const int32_t first = guest.party->currentTick - 60, last = first + kRewritten - 1;
+    std::vector<NetInput> rewritten;
+    for (int32_t t = first; t <= last; ++t) {
+        NetInput in = thirdInput(t);
+        in.moveX = in.moveX >= 0 ? -127 : 127;
+        in.buttons ^= 0x4; // a shot pressed
+        rewritten.push_back(in);
+    }
+    relay(guest, first, rewritten);
+    while (host.party->currentTick - kMaxRollbackTicks <= last) frameWithThird();
+    relay(host, first, rewritten);
+    for (int f = 0; f < 300; ++f) frameWithThird();
+    for (Peer* p : {&host, &guest}) {
+        for (int32_t t = first; t <= last; ++t)
+            EXPECT_TRUE(sameNetInput(p->party->inputRing[kThirdSlot][t % kInputRingSize], thirdInput(t))) << t;
+        EXPECT_EQ(p->party->resyncs, 0);
+    }
+    expectReplayMatches(0, 600);
 }

@@ -18,6 +18,10 @@ bool waitUntil(Done done, int timeoutMs) {
 
 } // namespace
 
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 bool waitForState(const WebSocket& ws, WsState state, int timeoutMs) {
     return waitUntil([&] { return ws.state() == state; }, timeoutMs);
 }

@@ -19,6 +19,8 @@ bool waitForMessage(WebSocket& ws, WsMessage& out, int timeoutMs = kWsTestTimeou
 // The next text message whose "t" is the type, skipping others; null if none.
 JsonValue waitForType(WebSocket& ws, const std::string& type, int timeoutMs = kWsTestTimeoutMs);
 std::string helloText(const std::string& alias);
+// A steady clock in seconds, for netClock in tests on real sockets.
+double steadySeconds();
 // Connects, says hello and returns the welcome (null on failure).
 JsonValue enterParty(WebSocket& ws, const std::string& url, const std::string& alias = "P");
 

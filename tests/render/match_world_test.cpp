@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "render/match_world.h"
+#include "tests/sim/sim_fixture.h"
 
 namespace {
 
@@ -13,16 +14,16 @@ class WorldChoices : public ::testing::Test {
 protected:
     void SetUp() override {
         settings = Settings{};
-        initMatchState(s, 0, 1, 0, nullptr, nullptr, 11, 1, MatchSettings{});
         s.phase = PHASE_LIVE;
         s.offense = 1;
         // Player 2 of the other team holds the ball; local player 0 marks him.
         s.ball.phase = BALL_HELD;
         s.ball.holder = 2;
         s.players[0].matchup = 2;
-        s.players[2].pos = {1.5f, 0, 6};
+        placePlayer(s.players[2], {1.5f, 0, 6}, PI);
     }
-    MatchState s;
+    std::unique_ptr<TestMatch> match = newMatch({.localIndex = 0, .target = 11});
+    MatchState& s = *match;
 };
 
 } // namespace

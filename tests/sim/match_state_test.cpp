@@ -128,4 +128,13 @@ TEST(Presentation, HudClocksAdvanceAndTheBallReceivedCueSoundsOnce) {
     EXPECT_FLOAT_EQ(s->ballReceivedAge, 0.02f);
 }
 
+TEST(Presentation, TheTipsToastFadesWithOrWithoutALocalPlayer) {
+    for (int local : {0, -1}) {
+        auto s = newMatch({.localIndex = local});
+        s->tipsToast = 1.8f;
+        for (int i = 0; i < 100; ++i) updatePresentation(*s, 0.02f);
+        EXPECT_EQ(s->tipsToast, 0.0f) << "local player " << local;
+    }
+}
+
 } // namespace

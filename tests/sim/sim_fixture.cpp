@@ -1,22 +1,15 @@
 #include "sim_fixture.h"
 
 #include "characters/animation.h"
-#include "characters/character_model.h"
 #include "sim/court.h"
 #include "sim/match_driver.h"
 
 namespace {
 
-// The roster's body measures (height and build); no meshes are built.
-const CharacterModel* const* rosterModels() {
-    static CharacterModel models[kCharacterCount];
-    static const CharacterModel* pointers[4] = {};
-    if (!pointers[0]) {
-        initTeams();
-        for (int i = 0; i < kCharacterCount; ++i) applyAppearance(models[i], teams[i / 2].players[i % 2].look);
-        for (int i = 0; i < 4; ++i) pointers[i] = &models[i];
-    }
-    return pointers;
+// The roster the matches play with (its looks give the players' measures).
+void fillRoster() {
+    static const bool filled = (initTeams(), true);
+    (void)filled;
 }
 
 MatchSettings settingsOf(const MatchOptions& o) {
@@ -30,8 +23,9 @@ MatchSettings settingsOf(const MatchOptions& o) {
 } // namespace
 
 std::unique_ptr<TestMatch> newMatch(const MatchOptions& o) {
+    fillRoster();
     auto s = std::make_unique<TestMatch>();
-    initMatchState(*s, 0, 1, o.localIndex, rosterModels(), &s->hoops, o.target, o.seed, settingsOf(o));
+    initMatchState(*s, 0, 1, o.localIndex, nullptr, &s->hoops, o.target, o.seed, settingsOf(o));
     s->callouts.clear();
     s->events.clear();
     return s;
@@ -40,7 +34,8 @@ std::unique_ptr<TestMatch> newMatch(const MatchOptions& o) {
 void startTestMatch(MatchState& s, int localIndex, bool oneOnOne, bool fullCourt, uint32_t seed) {
     s = MatchState{};
     const MatchOptions o = {.localIndex = localIndex, .oneOnOne = oneOnOne, .fullCourt = fullCourt, .target = 11};
-    initMatchState(s, 0, 1, localIndex, rosterModels(), nullptr, 11, seed, settingsOf(o));
+    fillRoster();
+    initMatchState(s, 0, 1, localIndex, nullptr, nullptr, 11, seed, settingsOf(o));
 }
 
 void placePlayer(Player& p, Vector3 pos, float yaw) {
@@ -52,7 +47,7 @@ void placePlayer(Player& p, Vector3 pos, float yaw) {
     p.airborne = 0;
     p.rootHeight = p.vertSpeed = 0;
     p.stance = 0;
-    poseSkeleton(p.skeleton, p.model, p.pose, pos, yaw, true);
+    poseSkeleton(p.skeleton, p.measures, p.pose, pos, yaw, true);
 }
 
 void giveBall(MatchState& s, int holder) {

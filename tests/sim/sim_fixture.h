@@ -1,7 +1,7 @@
-// The match fixture of the simulation tests: a new match on the real roster,
-// with its own character measures and its own arena (nothing of the program
-// is written), stepped by the real driver and posed by the real animation;
-// and helpers that build situations on the court.
+// The match fixture of the simulation tests: a new match on the real roster
+// (its players' measures, no meshes) with its own arena (nothing of the
+// program is written), stepped by the real driver and posed by the real
+// animation; and helpers that build situations on the court.
 #pragma once
 #include <cstdint>
 #include <memory>

@@ -236,6 +236,8 @@ TEST(MatchHud, TagFadeEdgeMarkersAndTriangleWinding) {
     ASSERT_TRUE(up.shown);
     EXPECT_FLOAT_EQ(up.arrow.a.y, 40);
     EXPECT_FLOAT_EQ(up.label.y, 80);
+    EXPECT_EQ(up.color.a, 235) << "a touch stronger than the floor arrow";
+    EXPECT_EQ(up.color.g, 150);
     EdgeMarker behind = ballEdgeMarker({640, 100}, true); // mirrored below the centre
     EXPECT_FLOAT_EQ(behind.arrow.a.y, 680);
     EdgeMarker side = ballEdgeMarker({2000, 400}, false);

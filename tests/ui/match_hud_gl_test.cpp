@@ -3,6 +3,7 @@
 // opaque elements checked where they stand on the canvas.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "app/anim_clock.h"
@@ -35,6 +36,15 @@ protected:
         CommandLine cmd;
         cmd.simSeconds = 1;
         ASSERT_TRUE(startUp(cmd));
+        // The game's own faces, which start-up looks for beside the game, not
+        // beside this test: the pictures and measures are those a player sees.
+        const std::string fonts = std::filesystem::path(KORVALO_BINARY).parent_path().string() + "/fonts/";
+        loadFontsFrom({fonts + "Anton-Regular.ttf"}, {fonts + "FiraSans-Bold.ttf"});
+        // Start-up read whatever settings file another test left beside this
+        // program (squad select's saves one-on-one): the match here is the
+        // default two-on-two, and saves stay under the test output.
+        settings = Settings{};
+        settingsPath = std::string(KORVALO_TEST_OUTPUT_DIR) + "/hud_gl_settings.cfg";
         buildMenus();
         settings.graphics = 2;
         setRenderQuality(renderer, 2);
@@ -188,4 +198,21 @@ TEST_F(MatchHudGl, EndScreenWithItsMenu) {
     image = runFrame("hud_end_defeat.png");
     expectColor(image, 360, 201, {200, 40, 40, 255}, "defeat accent");
     UnloadImage(image);
+}
+
+// The meter fades by the front end's frame time, which is fixed while frames
+// are recorded, not by the window's: a recorded frame is the same on every
+// run. A software-GL frame here takes far longer than 1/60 s.
+TEST_F(MatchHudGl, MeterFadesByTheFrontEndsFrameTime) {
+    MatchState& s = matchState;
+    s.phase = PHASE_LIVE; // also after the end-screen test
+    s.winner = -1;
+    recordFrameDt = 1.0f / 60.0f;
+    frontendFrame(); // a frame drawn, so the window's frame time is a real one
+    ASSERT_EQ(frontendScreen, SCREEN_IN_GAME);
+    s.players[0].action = ACT_MOVE;
+    s.meterShow = 0.5f;
+    frontendFrame();
+    recordFrameDt = 0;
+    EXPECT_NEAR(s.meterShow, 0.5f - 2.0f / 60.0f, 1e-5f) << "fades 2 a second";
 }

@@ -3,6 +3,7 @@
 // recorder.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "app/settings.h"
@@ -10,6 +11,7 @@
 #include "ui/menu.h"
 #include "ui/menu_lists.h"
 #include "ui/online_menu.h"
+#include "ui/screens.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -151,6 +153,34 @@ TEST_F(MenuTest, FixedMenusHaveTheirRowsAndIds) {
     EXPECT_EQ(music.choices.back(), "10");
 }
 
+// ENTER on the title counts only after 0.3 s (a key still held from the
+// intro must not open the menu), and the press that opens the menu chooses
+// nothing in it.
+TEST_F(MenuTest, TitleEnterWaitsAMomentAndOpensTheMenuWithoutChoosing) {
+    buildMenus();
+    mainMenu.selected = 0; // PLAY GAME
+    changeScreen(SCREEN_TITLE);
+    titleMenuOpen = false;
+    screenTimer = 0.25f;
+    titleInput(press(&MenuInput::confirm));
+    EXPECT_FALSE(titleMenuOpen);
+    EXPECT_TRUE(sounds.empty());
+
+    screenTimer = 0.35f;
+    titleInput(press(&MenuInput::confirm));
+    EXPECT_TRUE(titleMenuOpen);
+    EXPECT_EQ(frontendScreen, SCREEN_TITLE) << "the opening press chose PLAY GAME as well";
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(sounds[0].id, kMenuConfirmSound);
+
+    titleInput(press(&MenuInput::back));
+    EXPECT_FALSE(titleMenuOpen);
+    titleInput(press(&MenuInput::confirm));
+    titleInput(press(&MenuInput::confirm)); // the next frame's press
+    EXPECT_EQ(frontendScreen, SCREEN_SQUAD_SELECT);
+    changeScreen(SCREEN_TITLE);
+}
+
 TEST(Widgets, SegmentBarRoundsHalvesUpAndSevenSegmentBlanksLeadingDigits) {
     EXPECT_EQ(segmentBarLit(0.55f, 10), 6);
     EXPECT_EQ(segmentBarLit(1.7f, 10), 10);
@@ -177,4 +207,19 @@ TEST(OnlineMenuEntry, TypedAliasesAndCodesAreFilteredLimitedAndTrimmed) {
     std::string code;
     for (char c : std::string("r- 8x_w3q")) appendEntryChar(code, c, ENTRY_PARTY_CODE);
     EXPECT_EQ(code, "R8XW3");
+}
+
+TEST(OnlineMenuEntry, AWholeCodeRetriesAfterAFailedConnectionButOpensWhenTheServerRefusedIt) {
+    auto party = std::make_unique<NetParty>();
+    EXPECT_FALSE(joinsAtOnce("R8XW", *party));
+    EXPECT_TRUE(joinsAtOnce("R8XW3", *party));
+    party->state = PARTY_ENDED; // "Can't reach the server."
+    EXPECT_TRUE(joinsAtOnce("R8XW3", *party));
+    handleLobbyMessage(*party, R"({"t":"error","msg":"No party with that code."})");
+    EXPECT_EQ(party->errorText, "No party with that code.");
+    EXPECT_FALSE(joinsAtOnce("R8XW3", *party));
+    // A new attempt forgets the refusal.
+    joinParty(*party, "ABCDE", "ME");
+    EXPECT_FALSE(party->refusedByServer);
+    leaveParty(*party);
 }

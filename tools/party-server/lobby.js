@@ -24,6 +24,10 @@ const INPUT_RECORD_BYTES = 8;
 const RESYNC_MESSAGE = 2;
 const RESYNC_MIN_BYTES = 10;
 const MAX_TICK = 0x7fffffff;
+// How far the game confirms inputs ahead of its own: a player's inputs may run
+// at most this far past the slowest other player's, or they would push ticks
+// still needed out of the others' input rings.
+const LOOK_AHEAD_TICKS = 1023;
 
 const MODES = ['2v2', '1v1', 'coop'];
 const COURTS = ['half', 'full'];
@@ -91,14 +95,25 @@ function assignSlots(mode, members) {
   return { slots };
 }
 
-// Last tick of a well-formed input message (type 1: slot, first tick,
-// count, records, every tick within 0..2^31-1), or -1 when it is not one.
-function lastInputTick(data) {
-  if (data.length < INPUT_HEADER_BYTES || data[0] !== INPUT_MESSAGE) return -1;
+// The ticks of a well-formed input message (type 1: slot, first tick, count,
+// records, every tick within 0..2^31-1) as { first, last }, or null when it
+// is not one.
+function inputTicks(data) {
+  if (data.length < INPUT_HEADER_BYTES || data[0] !== INPUT_MESSAGE) return null;
   const count = data[6];
-  if (count < 1 || data.length !== INPUT_HEADER_BYTES + INPUT_RECORD_BYTES * count) return -1;
-  const last = data.readUInt32LE(2) + count - 1;
-  return last <= MAX_TICK ? last : -1;
+  if (count < 1 || data.length !== INPUT_HEADER_BYTES + INPUT_RECORD_BYTES * count) return null;
+  const first = data.readUInt32LE(2);
+  const last = first + count - 1;
+  return last <= MAX_TICK ? { first, last } : null;
+}
+
+// The same message from tick `from` on: its records before it dropped.
+function inputsFrom(data, first, from) {
+  const out = Buffer.from(data.subarray(INPUT_RECORD_BYTES * (from - first)));
+  data.copy(out, 0, 0, INPUT_HEADER_BYTES);
+  out.writeUInt32LE(from, 2);
+  out[6] = data[6] - (from - first);
+  return out;
 }
 
 class Lobby {
@@ -125,7 +140,8 @@ class Lobby {
       if (problem) return this.refuse(link, problem);
     }
     return {
-      id: 0, alias: '', side: 0, ready: false, slot: -1, inMatch: false, lastTick: -1, party: null, code, link,
+      id: 0, alias: '', side: 0, ready: false, slot: -1, inMatch: false, lastTick: START_DELAY_TICKS - 1, party: null,
+      code, link,
     };
   }
 
@@ -242,7 +258,7 @@ class Lobby {
       if (!m) return;
       m.slot = slot;
       m.inMatch = true;
-      m.lastTick = -1;
+      m.lastTick = START_DELAY_TICKS - 1; // the opening ticks are neutral: nobody sends them
     });
     const start = JSON.stringify({
       t: 'start',
@@ -279,20 +295,44 @@ class Lobby {
     for (const m of member.party.members) if (m !== member && m.inMatch) m.link.sendText(text);
   }
 
-  // Binary match messages go unchanged, in order, to the other players of
-  // the running match: a player's own inputs, and the host's resyncs. Any
-  // other binary message is dropped, so nobody can speak for another slot.
+  // Binary match messages go, in order, to the other players of the running
+  // match: a player's own inputs, and the host's resyncs. Any other binary
+  // message is dropped, so nobody can speak for another slot.
   handleBinary(member, data) {
     const party = member.party;
     if (!party || !member.inMatch) return;
+    let relayed = data;
     if (data.length > 0 && data[0] === INPUT_MESSAGE) {
-      const last = lastInputTick(data);
-      if (last < 0 || data[1] !== member.slot) return;
-      member.lastTick = Math.max(member.lastTick, last);
+      relayed = this.newInputs(member, data);
+      if (!relayed) return;
     } else if (data.length < RESYNC_MIN_BYTES || data[0] !== RESYNC_MESSAGE || party.host !== member.id) {
       return;
     }
-    for (const m of party.members) if (m !== member && m.inMatch) m.link.sendBinary(data);
+    for (const m of party.members) if (m !== member && m.inMatch) m.link.sendBinary(relayed);
+  }
+
+  // What of an input message continues the sender's own sequence of ticks,
+  // or null. Every client must be able to confirm every tick up to the last
+  // one relayed (it becomes the "after" of his drop), so a message that
+  // leaves a gap is dropped, a tick already relayed is never relayed again
+  // (its input is final), and nothing runs past the look-ahead.
+  newInputs(member, data) {
+    const ticks = inputTicks(data);
+    if (!ticks || data[1] !== member.slot) return null;
+    const { first, last } = ticks;
+    if (first > member.lastTick + 1 || last <= member.lastTick) return null;
+    if (last > this.lookAheadLimit(member)) return null;
+    const relayed = first <= member.lastTick ? inputsFrom(data, first, member.lastTick + 1) : data;
+    member.lastTick = last;
+    return relayed;
+  }
+
+  // The last tick a player may send now: the slowest other player's last
+  // tick plus the look-ahead (no limit without another player).
+  lookAheadLimit(member) {
+    let slowest = MAX_TICK;
+    for (const m of member.party.members) if (m !== member && m.inMatch) slowest = Math.min(slowest, m.lastTick);
+    return Math.min(MAX_TICK, slowest + LOOK_AHEAD_TICKS);
   }
 
   // The member's connection is gone. A new host comes from the match while
@@ -319,9 +359,7 @@ class Lobby {
   // tick); everyone else hears "left".
   announceLeaving(party, member) {
     const dropped = member.inMatch && party.state === 'playing';
-    const drop = { t: 'drop', slot: member.slot, alias: member.alias };
-    if (member.lastTick >= 0) drop.after = member.lastTick;
-    const dropText = JSON.stringify(drop);
+    const dropText = JSON.stringify({ t: 'drop', slot: member.slot, alias: member.alias, after: member.lastTick });
     const leftText = JSON.stringify({ t: 'left', alias: member.alias, host: party.host });
     for (const m of party.members) m.link.sendText(dropped && m.inMatch ? dropText : leftText);
   }
@@ -341,4 +379,4 @@ class Lobby {
   }
 }
 
-module.exports = { Lobby, assignSlots, mergeSettings, lastInputTick };
+module.exports = { Lobby, assignSlots, mergeSettings, inputTicks };

@@ -11,14 +11,21 @@
 // SIGINT.
 //
 // Any client may be hostile, so every connection is held to limits (the
-// defaults suit real play; the tests lower them):
+// defaults suit real play; the tests lower them; see limits.js):
 //   --max-connections N        WebSocket connections at once; more get HTTP 503
+//   --max-connections-per-address N
+//                              connections at once from one address (an IPv6
+//                              address counts by its /64); more are refused
+//   --upgrade-timeout-ms N     a connection whose WebSocket upgrade (TLS and
+//                              HTTP request included) is not done by then is cut
 //   --hello-timeout-ms N       a connection that has not said hello by then is cut
 //   --max-unsent-bytes N       a connection whose unsent data passes this is cut
 //                              (a client that does not read)
 //   --max-messages-per-second N, --max-bytes-per-second N
 //                              what a connection may send on average; bursts
-//                              of two seconds' worth pass, more is cut
+//                              of two seconds' worth pass, more is cut (what
+//                              arrived while the server itself stood still
+//                              is not held against the client)
 //   --ping-ms N                ping every connection every N ms (0: never); one
 //                              that stops answering with the pings' payloads is cut
 // Test switches, off by default:
@@ -34,6 +41,7 @@ const https = require('https');
 const crypto = require('crypto');
 const { WebSocketServer } = require('ws');
 const { Lobby } = require('./lobby');
+const { BURST_SECONDS, PauseClock, makeBudget, ConnectionGuard } = require('./limits');
 
 // The largest message the game sends is a resync of about 6.4 KB.
 const MAX_MESSAGE_BYTES = 64 * 1024;
@@ -42,22 +50,24 @@ const PARTY_PATH = /^\/api\/party\/([^/?#]+)$/;
 // refusals can be answered with 503.
 const UPGRADE_SLACK = 64;
 const HTTP_HEADERS_TIMEOUT_MS = 10000;
-const BURST_SECONDS = 2;
 
 function usage(problem) {
   process.stderr.write(`party-server: ${problem}\n`);
   process.stderr.write('usage: node server.js [--host H] [--port N] [--cert F --key F] [--max-connections N] ' +
-                       '[--hello-timeout-ms N] [--max-unsent-bytes N] [--max-messages-per-second N] ' +
+                       '[--max-connections-per-address N] [--upgrade-timeout-ms N] [--hello-timeout-ms N] [--max-unsent-bytes N] [--max-messages-per-second N] ' +
                        '[--max-bytes-per-second N] [--ping-ms N] [--http-status N] [--fragment N] ' +
                        '[--abrupt-close-after N] [--verbose]\n');
   process.exit(2);
 }
 
 function readOptions(argv) {
-  const options = { host: '127.0.0.1', port: 8787, cert: null, key: null, maxConnections: 2000, helloTimeoutMs: 5000,
+  const options = { host: '127.0.0.1', port: 8787, cert: null, key: null, maxConnections: 2000,
+                    maxConnectionsPerAddress: 16, upgradeTimeoutMs: 5000, helloTimeoutMs: 5000,
                     maxUnsentBytes: 4 << 20, maxMessagesPerSecond: 120, maxBytesPerSecond: 64 * 1024,
                     pingMs: 10000, httpStatus: 0, fragment: 0, abruptAfter: 0, verbose: false };
-  const numbers = { '--port': 'port', '--max-connections': 'maxConnections', '--hello-timeout-ms': 'helloTimeoutMs',
+  const numbers = { '--port': 'port', '--max-connections': 'maxConnections',
+                    '--max-connections-per-address': 'maxConnectionsPerAddress',
+                    '--upgrade-timeout-ms': 'upgradeTimeoutMs', '--hello-timeout-ms': 'helloTimeoutMs',
                     '--max-unsent-bytes': 'maxUnsentBytes', '--max-messages-per-second': 'maxMessagesPerSecond',
                     '--max-bytes-per-second': 'maxBytesPerSecond', '--ping-ms': 'pingMs',
                     '--http-status': 'httpStatus', '--fragment': 'fragment', '--abrupt-close-after': 'abruptAfter' };
@@ -82,7 +92,8 @@ function readOptions(argv) {
   if (options.port > 65535) usage('--port is at most 65535');
   if (Boolean(options.cert) !== Boolean(options.key)) usage('--cert and --key go together');
   if (options.httpStatus && (options.httpStatus < 100 || options.httpStatus > 999)) usage('--http-status is 100..999');
-  for (const name of ['maxConnections', 'helloTimeoutMs', 'maxUnsentBytes', 'maxMessagesPerSecond']) {
+  for (const name of ['maxConnections', 'maxConnectionsPerAddress', 'upgradeTimeoutMs', 'helloTimeoutMs',
+                      'maxUnsentBytes', 'maxMessagesPerSecond']) {
     if (options[name] < 1) usage(`every limit is at least 1`);
   }
   if (options.maxBytesPerSecond * BURST_SECONDS < MAX_MESSAGE_BYTES) {
@@ -111,19 +122,6 @@ function sendMessage(ws, data, binary, options) {
 
 function cutIfNotReading(ws, options) {
   if (ws.bufferedAmount > options.maxUnsentBytes) ws.terminate();
-}
-
-// A token bucket: `perSecond` on average, bursts of BURST_SECONDS' worth.
-function makeBudget(perSecond) {
-  const burst = perSecond * BURST_SECONDS;
-  let tokens = burst;
-  let last = Date.now();
-  return (cost) => {
-    const now = Date.now();
-    tokens = Math.min(burst, tokens + ((now - last) * perSecond) / 1000) - cost;
-    last = now;
-    return tokens >= 0;
-  };
 }
 
 function refuseUpgrade(socket, status) {
@@ -167,6 +165,10 @@ function main() {
   const options = readOptions(process.argv.slice(2));
   const log = options.verbose ? (line) => process.stderr.write(`party-server: ${line}\n`) : () => {};
   const lobby = new Lobby(log);
+  const pauses = new PauseClock();
+  pauses.startHeartbeat();
+  const guard = new ConnectionGuard({ perAddress: options.maxConnectionsPerAddress,
+                                      upgradeTimeoutMs: options.upgradeTimeoutMs }, log);
   const server = options.cert
     ? https.createServer({ cert: fs.readFileSync(options.cert), key: fs.readFileSync(options.key) })
     : http.createServer();
@@ -175,6 +177,8 @@ function main() {
   server.requestTimeout = HTTP_HEADERS_TIMEOUT_MS;
   const wss = new WebSocketServer({ noServer: true, maxPayload: MAX_MESSAGE_BYTES, perMessageDeflate: false });
   let connections = 0;
+  // Every TCP connection, before TLS or HTTP.
+  server.on('connection', (socket) => guard.admit(socket));
 
   server.on('request', (req, res) => {
     res.writeHead(426, { 'Content-Type': 'text/plain', Upgrade: 'websocket' });
@@ -197,7 +201,10 @@ function main() {
       return;
     }
     const code = match[1] === 'new' ? null : match[1].toUpperCase();
-    wss.handleUpgrade(req, socket, head, (ws) => connect(ws, code));
+    wss.handleUpgrade(req, socket, head, (ws) => {
+      guard.upgraded(socket);
+      connect(ws, code);
+    });
   });
 
   // One message must never take the server down for everybody else.
@@ -218,11 +225,15 @@ function main() {
       sendBinary: (data) => sendMessage(ws, data, true, options),
       close: () => ws.close(1000),
     };
-    const spendMessage = makeBudget(options.maxMessagesPerSecond);
-    const spendBytes = makeBudget(options.maxBytesPerSecond);
-    // Control frames count too: ws answers pings on its own.
+    const spendMessage = makeBudget(options.maxMessagesPerSecond, pauses);
+    const spendBytes = makeBudget(options.maxBytesPerSecond, pauses);
+    // Control frames count too: ws answers pings on its own. Messages read
+    // in the same go as the one that overdrew are not counted again.
+    let cut = false;
     const withinBudget = (bytes) => {
+      if (cut) return false;
       if (spendMessage(1) && spendBytes(bytes)) return true;
+      cut = true;
       log('a connection sent too much and was cut');
       ws.terminate();
       return false;

@@ -10,29 +10,39 @@ const net = require('net');
 const path = require('path');
 const { spawn } = require('child_process');
 const WebSocket = require('ws');
+const { addressKey } = require('../limits');
 
 const SERVER = path.join(__dirname, '..', 'server.js');
 const TIMEOUT_MS = 10000;
 
-// Runs the server with the options until its "listening PORT" line.
-async function startServer(t, options = []) {
-  const child = spawn(process.execPath, [SERVER, '--port', '0', ...options], { stdio: ['ignore', 'pipe', 'inherit'] });
+// Runs the server with the options until its "listening PORT" line; with
+// `keepLog` its standard error is kept for log() instead of shown.
+async function startServer(t, options = [], keepLog = false) {
+  const child = spawn(process.execPath, [SERVER, '--port', '0', ...options],
+                      { stdio: ['ignore', 'pipe', keepLog ? 'pipe' : 'inherit'] });
   t.after(() => child.kill('SIGKILL'));
+  let log = '';
+  if (keepLog) child.stderr.on('data', (text) => { log += text; });
   const port = await new Promise((resolve, reject) => {
     child.stdout.once('data', (line) => resolve(Number(/^listening (\d+)/.exec(line.toString())[1])));
     child.once('exit', () => reject(new Error('the party server did not start (run tools/setup.sh)')));
   });
-  return { port, url: (code) => `ws://127.0.0.1:${port}/api/party/${code || 'new'}`, pid: child.pid };
+  return { port, url: (code) => `ws://127.0.0.1:${port}/api/party/${code || 'new'}`, pid: child.pid, log: () => log };
 }
 
 function peakMemoryMb(pid) {
   return Number(/VmHWM:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))[1]) / 1024;
 }
 
-// A WebSocket whose messages wait in a queue for the test to take them.
+function sleep(ms) {
+  return new Promise((resolve) => setTimeout(resolve, ms));
+}
+
+// A WebSocket whose messages wait in a queue for the test to take them; from
+// another loopback address (127.0.0.2, ...) it stands for another machine.
 class Client {
-  constructor(url) {
-    this.ws = new WebSocket(url);
+  constructor(url, localAddress = '127.0.0.1') {
+    this.ws = new WebSocket(url, { localAddress });
     this.queue = [];
     this.wake = () => {};
     this.ws.on('message', (data, binary) => this.push(binary ? data : JSON.parse(data)));
@@ -72,8 +82,8 @@ class Client {
   send(message) { this.ws.send(Buffer.isBuffer(message) ? message : JSON.stringify(message)); }
 }
 
-async function enter(server, code, alias = 'P') {
-  const c = new Client(server.url(code));
+async function enter(server, code, alias = 'P', localAddress = '127.0.0.1') {
+  const c = new Client(server.url(code), localAddress);
   await c.opened;
   c.send({ t: 'hello', alias, ver: 3 });
   const welcome = await c.text('welcome');
@@ -101,14 +111,20 @@ async function startMatch(members) {
   return members.map((m, i) => starts[i].slots.findIndex((entry) => entry && entry.id === m.id));
 }
 
-function input(slot, firstTick, count = 1) {
+// An input message; the records of `marked` hold their own tick's low byte,
+// so that a message cut down can be told apart.
+function input(slot, firstTick, count = 1, marked = false) {
   const bytes = Buffer.alloc(7 + 8 * count, 0x5a);
   bytes.writeUInt8(1, 0);
   bytes.writeUInt8(slot, 1);
   bytes.writeUInt32LE(firstTick >>> 0, 2);
   bytes.writeUInt8(count, 6);
+  if (marked) for (let k = 0; k < count; k++) bytes.fill((firstTick + k) & 0xff, 7 + 8 * k, 15 + 8 * k);
   return bytes;
 }
+
+// The first tick a player sends: the opening ones are neutral.
+const FIRST = 6;
 
 function resync(size) {
   const bytes = Buffer.alloc(size, 0xa5);
@@ -158,18 +174,18 @@ test('the host sets the rules and the slots follow them', async (t) => {
 test('match messages come only from their own slot or the host, to the other players', async (t) => {
   const server = await startServer(t);
   const [host, guest] = await party(server, 2);
-  guest.send(input(0, 5)); // no match yet: nobody's input
+  guest.send(input(0, FIRST)); // no match yet: nobody's input
   await pingPong(guest);
   assert.strictEqual(await host.binary(200), null);
   assert.deepStrictEqual(await startMatch([host, guest]), [0, 2]);
   const late = await enter(server, host.code, 'LATE'); // in the lobby while the match runs
-  late.send(input(0, 10));
-  for (const bad of [input(0, 10), Buffer.concat([input(2, 10), Buffer.from('x')]), input(2, 0xfffffff0), resync(10),
+  late.send(input(0, FIRST));
+  for (const bad of [input(0, FIRST), Buffer.concat([input(2, FIRST), Buffer.from('x')]), input(2, 0xfffffff0), resync(10),
                      Buffer.from('\x07junk')]) {
     guest.send(bad); // another's slot, malformed, a tick out of range, a resync from a guest, no such type
   }
-  const fromGuest = [input(2, 10), input(2, 11, 32)];
-  const fromHost = [resync(60000), input(0, 10, 2)];
+  const fromGuest = [input(2, FIRST), input(2, FIRST + 1, 32)];
+  const fromHost = [resync(60000), input(0, FIRST, 2)];
   fromGuest.forEach((m) => guest.send(m));
   fromHost.forEach((m) => host.send(m));
   for (const [to, expected] of [[host, fromGuest], [guest, fromHost]]) {
@@ -194,11 +210,52 @@ test('emotes go to the others, and a player who leaves is dropped after his last
   assert.deepStrictEqual(await guest.text('emote'), { t: 'emote', slot: 0, e: 3 });
   assert.deepStrictEqual(await host.text('emote'), { t: 'emote', slot: 2, e: 5 });
   assert.strictEqual(await host.text('emote', 200), null); // never echoed
-  guest.send(input(2, 100, 3));
-  guest.send(input(2, 90)); // older, arriving late: the last tick stays 102
+  guest.ws.close(); // before sending any input: the CPU plays him from the first tick
+  assert.deepStrictEqual(await host.text('drop'), { t: 'drop', slot: 2, alias: 'P1', after: FIRST - 1 });
+});
+
+// Every client must be able to confirm each of a leaver's ticks up to his
+// "after", or the match waits for him for ever.
+test('a player\'s inputs pass only as an unbroken run within the look-ahead, and his drop names its end', async (t) => {
+  const server = await startServer(t);
+  const [host, guest] = await party(server, 2);
+  await startMatch([host, guest]);
+  guest.send(input(2, FIRST, 3));
+  guest.send(input(2, 0x7ffffffe)); // far in the future
+  guest.send(input(2, FIRST + 8)); // skips five ticks
+  guest.send(input(2, FIRST + 3, 2));
+  // Up to the look-ahead (1023 ticks) past the slowest other player, who has
+  // sent nothing yet (tick 5): 32 messages of 32 ticks reach tick 1034, and
+  // only the last goes past 1028.
+  const run = [];
+  for (let first = FIRST + 5; run.length < 32; first += 32) run.push(input(2, first, 32));
+  run.forEach((m) => guest.send(m));
   await pingPong(guest);
+  host.send(input(0, FIRST, 6)); // the host reaches tick 11: now the last one passes
+  assert.deepStrictEqual(await guest.binary(), input(0, FIRST, 6));
+  guest.send(run[31]);
+  await pingPong(guest);
+  const expected = [input(2, FIRST, 3), input(2, FIRST + 3, 2), ...run.slice(0, 31), run[31]];
+  for (const m of expected) assert.deepStrictEqual(await host.binary(), m);
   guest.ws.close();
-  assert.deepStrictEqual(await host.text('drop'), { t: 'drop', slot: 2, alias: 'P1', after: 102 });
+  assert.deepStrictEqual(await host.text('drop'), { t: 'drop', slot: 2, alias: 'P1', after: FIRST + 5 + 32 * 32 - 1 });
+  assert.strictEqual(await host.binary(100), null);
+});
+
+test('a tick\'s input is relayed once: what repeats a tick already sent is cut off or dropped', async (t) => {
+  const server = await startServer(t);
+  const [host, guest] = await party(server, 2);
+  await startMatch([host, guest]);
+  guest.send(input(2, FIRST, 3, true));
+  guest.send(input(2, FIRST + 1, 2, true)); // nothing new
+  guest.send(input(2, FIRST + 1, 4)); // other contents for ticks 7 and 8, then ticks 9 and 10
+  guest.send(input(2, FIRST + 5, 1, true));
+  await pingPong(guest);
+  const cut = input(2, FIRST + 3, 2); // ticks 9 and 10 of the rewrite
+  for (const m of [input(2, FIRST, 3, true), cut, input(2, FIRST + 5, 1, true)]) {
+    assert.deepStrictEqual(await host.binary(), m);
+  }
+  assert.strictEqual(await host.binary(100), null);
 });
 
 test('errors for an unknown code, a full party and an old version', async (t) => {
@@ -238,9 +295,10 @@ test('a client that never reads is cut and the other parties play on', async (t)
     if (i % 10 === 9) dropped = await host.text('drop', 1);
   }
   assert.ok(dropped, 'the client that does not read was not cut');
+  t.diagnostic(`server peak memory ${peakMemoryMb(server.pid).toFixed(0)} MB`);
   assert.ok(peakMemoryMb(server.pid) < 200, `the server grew to ${peakMemoryMb(server.pid)} MB`);
-  other[1].send(input(2, 1));
-  assert.deepStrictEqual(await other[0].binary(), input(2, 1));
+  other[1].send(input(2, FIRST));
+  assert.deepStrictEqual(await other[0].binary(), input(2, FIRST));
 });
 
 test('connections without hello, over the cap or flooding are cut', async (t) => {
@@ -261,4 +319,69 @@ test('connections without hello, over the cap or flooding are cut', async (t) =>
   for (let i = 0; i < 1000; i++) a.send({ t: 'ping' });
   await a.closed;
   assert.ok(await pingPong(b));
+});
+
+// The server stopped for 4.5 s (as a paging pause or a busy host would): what
+// the players sent meanwhile is read in one go afterwards, and must not count
+// as a flood. A real flood is still cut, and logged once.
+test('a pause of the server itself cuts nobody, and a flood is cut with one line in the log', async (t) => {
+  const server = await startServer(t, ['--max-messages-per-second', '20', '--ping-ms', '0', '--verbose'], true);
+  const [host, guest] = await party(server, 2);
+  await startMatch([host, guest]);
+  let tick = FIRST;
+  const timer = setInterval(() => { // half the limit each
+    host.send(input(0, tick));
+    guest.send(input(2, tick));
+    tick++;
+  }, 100);
+  t.after(() => clearInterval(timer));
+  await sleep(1000);
+  process.kill(server.pid, 'SIGSTOP');
+  await sleep(4500);
+  process.kill(server.pid, 'SIGCONT');
+  await sleep(1000);
+  clearInterval(timer);
+  for (const [to, slot] of [[host, 2], [guest, 0]]) {
+    for (let k = FIRST; k < tick; k++) assert.deepStrictEqual(await to.binary(), input(slot, k), `tick ${k}`);
+  }
+  assert.doesNotMatch(server.log(), /sent too much/);
+
+  const flood = await enter(server);
+  for (let i = 0; i < 1000; i++) flood.send({ t: 'ping' });
+  assert.strictEqual(await flood.closed, 1006);
+  assert.ok(await pingPong(host));
+  assert.strictEqual(server.log().match(/sent too much/g).length, 1);
+});
+
+// Loopback addresses other than 127.0.0.1 stand for other machines.
+test('one address cannot lock the others out: connections per address and a deadline for the upgrade', async (t) => {
+  const server = await startServer(t, ['--max-connections', '5', '--max-connections-per-address', '3',
+                                       '--upgrade-timeout-ms', '1500', '--hello-timeout-ms', '60000']);
+  const held = [];
+  for (let i = 0; i < 3; i++) held.push(await enter(server, null, 'HOG'));
+  const fourth = new Client(server.url());
+  assert.strictEqual(await fourth.closed, 1006); // refused before its upgrade
+  assert.ok(await enter(server, null, 'OTHER', '127.0.0.2'));
+
+  // Upgrade requests that never end hold their place only until the deadline.
+  const start = Date.now();
+  const halves = [];
+  for (let i = 0; i < 4; i++) {
+    const socket = net.connect({ port: server.port, host: '127.0.0.1', localAddress: '127.0.0.3' },
+                               () => socket.write('GET /api/party/new HTTP/1.1\r\nHost: x\r\n'));
+    socket.on('error', () => {});
+    halves.push(new Promise((resolve) => socket.resume().on('close', () => resolve(Date.now() - start))));
+  }
+  const cutAfter = await Promise.all(halves);
+  cutAfter.sort((a, b) => a - b);
+  assert.ok(cutAfter[0] < 1000, `the fourth from one address was let in: ${cutAfter}`);
+  assert.ok(cutAfter[1] >= 1400 && cutAfter[3] < 5000, `cut after ${cutAfter} ms`);
+  assert.ok(await enter(server, null, 'LATE', '127.0.0.3'));
+  for (const c of held) assert.ok(await pingPong(c)); // the ones that upgraded in time stay
+
+  // A machine on IPv6 has a whole /64 to pick addresses from.
+  assert.strictEqual(addressKey('::ffff:10.1.2.3'), '10.1.2.3');
+  assert.strictEqual(addressKey('2001:db8:a:b::1'), addressKey('2001:0db8:000a:000b:ffff:1:2:3%eth0'));
+  assert.notStrictEqual(addressKey('2001:db8:a:b::1'), addressKey('2001:db8:a:c::1'));
+  assert.strictEqual(addressKey('::1'), '0:0:0:0::/64');
 });
