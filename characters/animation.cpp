@@ -75,8 +75,9 @@ Vector3 dribblePoint(const Player& h, Vector3 forward, Vector3 left, BallState& 
 Vector3 heldBallPoint(const MatchState& s, const Player& h, BallState& ball) {
     const Vector3 a = handPosition(h.skeleton, 0), b = handPosition(h.skeleton, 1);
     const Vector3 mid = Vector3Scale(Vector3Add(a, b), 0.5f);
-    const Vector3 forward = {std::sin(h.yaw), 0, std::cos(h.yaw)};
-    const Vector3 left = {std::cos(h.yaw), 0, -std::sin(h.yaw)};
+    const float sinYaw = std::sin(h.yaw), cosYaw = std::cos(h.yaw);
+    const Vector3 forward = {sinYaw, 0, cosYaw};
+    const Vector3 left = {cosYaw, 0, -sinYaw};
     switch (h.action) {
     case ACT_JUMP_SHOT:
         if (!hasTakenOff(h)) return Vector3Add(mid, Vector3Scale(forward, 0.1f));

@@ -5,6 +5,7 @@
 #include <raymath.h>
 
 #include "characters/body_builder.h"
+#include "characters/character_skinning.h"
 #include "characters/head_builder.h"
 #include "characters/skeleton.h"
 
@@ -14,6 +15,9 @@ void buildCharacter(CharacterModel& model, const Appearance& look) {
     poseSkeleton(bind, bodyMeasures(model), bindPose(), {0, 0, 0}, 0.0f, false);
     for (int j = 0; j < JOINT_COUNT; ++j) model.inverseBind[j] = MatrixInvert(bind.joints[j]);
     buildBody(model, bind);
+    // The skinning's grouping, made here on the builder's thread rather than at upload.
+    model.bodyGroups = groupSkin(model.bodySkin);
+    model.jerseyGroups = groupSkin(model.jerseySkin);
     buildHead(model);
     for (int side = 0; side < 2; ++side) buildHand(model, side);
     // Both shoes have the same shape and colours, so the second is the first.

@@ -34,9 +34,10 @@ void drawPart(const Mesh& mesh, Matrix transform, const MaterialParams& material
 
 } // namespace
 
-void skinMesh(Mesh& mesh, const SkinData& skin, const Matrix skinMatrices[JOINT_COUNT]) {
+void skinMesh(Mesh& mesh, const SkinData& skin, SkinGroups& groups, const Matrix skinMatrices[JOINT_COUNT]) {
     if (!onGpu(mesh) || !mesh.vertices || !mesh.normals || !skinMatches(skin, mesh.vertexCount)) return;
-    skinVertices(skin, skinMatrices, mesh.vertices, mesh.normals);
+    if (!groupsFit(groups, skin)) groups = groupSkin(skin); // skin data made after the upload
+    skinGroups(groups, skinMatrices, mesh.vertices, mesh.normals);
     const int bytes = mesh.vertexCount * 3 * (int)sizeof(float);
     UpdateMeshBuffer(mesh, kPositionBuffer, mesh.vertices, bytes, 0);
     UpdateMeshBuffer(mesh, kNormalBuffer, mesh.normals, bytes, 0);
@@ -46,8 +47,8 @@ void skinCharacterModel(CharacterModel& model, const Skeleton& skeleton) {
     if (!model.uploaded) return;
     Matrix skin[JOINT_COUNT];
     computeSkinMatrices(model, skeleton, skin);
-    skinMesh(model.bodyMesh, model.bodySkin, skin);
-    skinMesh(model.jerseyMesh, model.jerseySkin, skin);
+    skinMesh(model.bodyMesh, model.bodySkin, model.bodyGroups, skin);
+    skinMesh(model.jerseyMesh, model.jerseySkin, model.jerseyGroups, skin);
 }
 
 void drawCharacterModel(const CharacterModel& model, const Skeleton& skeleton, bool /*shadowPass*/, bool hideHead) {

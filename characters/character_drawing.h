@@ -12,8 +12,9 @@
 
 // Skins one uploaded part: positions and normals into the mesh's CPU arrays
 // and its position and normal buffers. Does nothing for a mesh that was never
-// uploaded or whose skin data does not match its vertices.
-void skinMesh(Mesh& mesh, const SkinData& skin, const Matrix skinMatrices[JOINT_COUNT]);
+// uploaded or whose skin data does not match its vertices. groups are the
+// skin data's vertices grouped by bone (made again when they do not fit it).
+void skinMesh(Mesh& mesh, const SkinData& skin, SkinGroups& groups, const Matrix skinMatrices[JOINT_COUNT]);
 // Skins the body and the jersey for the skeleton's pose.
 void skinCharacterModel(CharacterModel& model, const Skeleton& skeleton);
 

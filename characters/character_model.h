@@ -33,6 +33,24 @@ struct SkinData {
     std::vector<float> weightA;
 };
 
+// The vertices of a skinned part grouped by the bones they follow, as the
+// per-frame skinning reads them (characters/character_skinning.h). A vertex
+// that follows one bone alone (weight 1 or 0) is in that bone's group.
+struct SkinGroups {
+    struct Group {
+        uint8_t boneA = 0, boneB = 0; // equal: one bone alone
+        uint32_t first = 0, count = 0; // blocks of four vertices
+    };
+    std::vector<Group> groups;
+    // Per block of four: the bind positions' x, y, z, the normals' x, y, z
+    // and the weights, four lanes each; a group's last block is filled up
+    // with copies of its last vertex.
+    std::vector<float> blocks;
+    std::vector<uint32_t> vertex; // the part's vertex of each lane
+    size_t vertexCount = 0;       // of the SkinData it was made from
+    const Vector3* madeFrom = nullptr;
+};
+
 struct CharacterModel {
     Appearance appearance;
     float height = 2.0f;
@@ -40,9 +58,11 @@ struct CharacterModel {
     Mesh bodyMesh = {};
     MeshData body;
     SkinData bodySkin;
+    SkinGroups bodyGroups; // made by the builder, or at upload for skin data made otherwise
     Mesh jerseyMesh = {};
     MeshData jersey;
     SkinData jerseySkin;
+    SkinGroups jerseyGroups;
     Mesh headMesh = {};
     MeshData head;
     Mesh hairMesh = {};

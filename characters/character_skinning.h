@@ -10,6 +10,14 @@
 // skin[j] = the posed joint j applied after the model's inverse bind matrix j.
 void computeSkinMatrices(const CharacterModel& model, const Skeleton& posed, Matrix skin[JOINT_COUNT]);
 
-// Writes 3 floats per vertex of `skin` into positions and normals (normals
-// renormalised). Bones outside the skeleton are read as joint 0.
+// The part's vertices grouped by their bones, made once (by the builder) and
+// read every frame. Bones outside the skeleton are read as joint 0.
+SkinGroups groupSkin(const SkinData& skin);
+// Whether the groups were made from this very skin data (same arrays, same size).
+bool groupsFit(const SkinGroups& groups, const SkinData& skin);
+
+// Writes 3 floats per vertex of the grouped part into positions and normals
+// (normals renormalised), each at its vertex's place in the part.
+void skinGroups(const SkinGroups& groups, const Matrix matrices[JOINT_COUNT], float* positions, float* normals);
+// The same straight from the skin data (grouping it first, each call).
 void skinVertices(const SkinData& skin, const Matrix matrices[JOINT_COUNT], float* positions, float* normals);

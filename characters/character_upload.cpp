@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "characters/character_builder.h"
+#include "characters/character_skinning.h"
 #include "characters/head_builder.h"
 #include "render/procedural_textures.h"
 #include "ui/fonts.h"
@@ -94,6 +95,8 @@ void uploadCharacterModel(CharacterModel& model) {
 
     model.bodyMesh = meshDataToMesh(model.body, true);
     model.jerseyMesh = meshDataToMesh(model.jersey, true);
+    if (!groupsFit(model.bodyGroups, model.bodySkin)) model.bodyGroups = groupSkin(model.bodySkin);
+    if (!groupsFit(model.jerseyGroups, model.jerseySkin)) model.jerseyGroups = groupSkin(model.jerseySkin);
     model.headMesh = meshDataToMesh(model.head, false);
     if (model.hasHair) model.hairMesh = meshDataToMesh(model.hair, false);
     for (int side = 0; side < 2; ++side) {

@@ -145,9 +145,10 @@ void poseRun(Pose& p, float h, float phase, float speed, float strideSign, float
     const float stride = 0.32f + 0.62f * r;
     const float kneeLift = 0.4f + 1.15f * r;
     const float kneeBase = 0.2f + 0.15f * r;
+    const float sinPhase = std::sin(phase); // side 0's wave and the trunk's twist
     for (int side = 0; side < 2; ++side) {
         const float sidePhase = side == 0 ? phase : phase + PI;
-        const float s = std::sin(sidePhase);
+        const float s = side == 0 ? sinPhase : std::sin(sidePhase);
         const float spreadWave = side == 0 ? 0.5f + 0.5f * s : 0.5f - 0.5f * s;
         slot(p, POSE_HIP_PITCH, side) = strideSign * stride * s + 0.05f;
         slot(p, POSE_LEG_SPREAD, side) = 0.05f + 0.2f * std::fabs(turn) * spreadWave;
@@ -160,7 +161,7 @@ void poseRun(Pose& p, float h, float phase, float speed, float strideSign, float
     }
     slot(p, POSE_PELVIS_DROP) = (0.02f + 0.05f * r) * 0.5f * h;
     slot(p, POSE_TRUNK_PITCH) = 0.06f + 0.24f * r * strideSign;
-    slot(p, POSE_TRUNK_TWIST) = 0.13f * r * std::sin(phase);
+    slot(p, POSE_TRUNK_TWIST) = 0.13f * r * sinPhase;
     slot(p, POSE_HEAD_PITCH) = -0.6f * slot(p, POSE_TRUNK_PITCH);
 }
 

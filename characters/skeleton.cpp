@@ -17,40 +17,45 @@ constexpr float kShin = 0.235f;  // x height
 // Posing composes some fifty matrices per skeleton, and the state hash covers
 // the posed hands, so every product here is raylib's MatrixMultiply to the
 // last bit: each element is the same four products summed left to right. The
-// matrices stay in registers as their four memory blocks (m0 m4 m8 m12)
-// (m1 m5 m9 m13) (m2 m6 m10 m14) (m3 m7 m11 m15): block k of l x r is l's
-// blocks weighted by the four elements of r's block k.
+// matrices stay in registers as their memory blocks (m0 m4 m8 m12)
+// (m1 m5 m9 m13) (m2 m6 m10 m14); block k of l x r is l's blocks weighted by
+// the four elements of r's block k. The fourth block (m3 m7 m11 m15) of every
+// matrix here is (+0, +0, +0, 1), and so is that of each product, bit for bit:
+// it is not kept, and its share of a product's other blocks, (+0, +0, +0, 1)
+// times r's fourth element, is added as before. The helpers are forced
+// inline and their loops unrolled, so the blocks stay in registers.
 static_assert(sizeof(Matrix) == 16 * sizeof(float) && offsetof(Matrix, m1) == 4 * sizeof(float));
 
 struct Blocks {
-    __m128 b[4];
+    __m128 b[3];
 };
 
-inline __m128 lanes(float a, float b, float c, float d) { return _mm_setr_ps(a, b, c, d); }
-template <int J> inline __m128 splat(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(J, J, J, J)); }
+[[gnu::always_inline]] inline __m128 lanes(float a, float b, float c, float d) { return _mm_setr_ps(a, b, c, d); }
+template <int J> [[gnu::always_inline]] inline __m128 splat(__m128 v) {
+    return _mm_shuffle_ps(v, v, _MM_SHUFFLE(J, J, J, J));
+}
 
-inline Blocks compose(const Blocks& l, const Blocks& r) {
+[[gnu::always_inline]] inline Blocks compose(const Blocks& l, const Blocks& r) {
+    const __m128 lastBlock = lanes(0, 0, 0, 1);
     Blocks out;
-    for (int k = 0; k < 4; ++k) {
+#pragma GCC unroll 3
+    for (int k = 0; k < 3; ++k) {
         const __m128 w = r.b[k];
         __m128 sum = _mm_mul_ps(l.b[0], splat<0>(w));
         sum = _mm_add_ps(sum, _mm_mul_ps(l.b[1], splat<1>(w)));
         sum = _mm_add_ps(sum, _mm_mul_ps(l.b[2], splat<2>(w)));
-        sum = _mm_add_ps(sum, _mm_mul_ps(l.b[3], splat<3>(w)));
+        sum = _mm_add_ps(sum, _mm_mul_ps(lastBlock, splat<3>(w)));
         out.b[k] = sum;
     }
     return out;
 }
 
-inline Blocks load(const Matrix& m) {
-    const float* f = &m.m0;
-    return {{_mm_loadu_ps(f), _mm_loadu_ps(f + 4), _mm_loadu_ps(f + 8), _mm_loadu_ps(f + 12)}};
-}
-
-inline Matrix store(const Blocks& m) {
+[[gnu::always_inline]] inline Matrix store(const Blocks& m) {
     Matrix out;
     float* f = &out.m0;
-    for (int k = 0; k < 4; ++k) _mm_storeu_ps(f + 4 * k, m.b[k]);
+#pragma GCC unroll 3
+    for (int k = 0; k < 3; ++k) _mm_storeu_ps(f + 4 * k, m.b[k]);
+    _mm_storeu_ps(f + 12, lanes(0, 0, 0, 1));
     return out;
 }
 
@@ -59,27 +64,27 @@ inline Matrix store(const Blocks& m) {
 struct Turn {
     float c, s;
 };
-inline Turn turn(float a) { return a == 0 ? Turn{1.0f, a} : Turn{std::cos(a), std::sin(a)}; }
+[[gnu::always_inline]] inline Turn turn(float a) { return a == 0 ? Turn{1.0f, a} : Turn{std::cos(a), std::sin(a)}; }
 
 // MatrixRotateX, MatrixRotateY, MatrixRotateZ and MatrixTranslate.
-inline Blocks rotateX(float a) {
+[[gnu::always_inline]] inline Blocks rotateX(float a) {
     const Turn t = turn(a);
-    return {{lanes(1, 0, 0, 0), lanes(0, t.c, -t.s, 0), lanes(0, t.s, t.c, 0), lanes(0, 0, 0, 1)}};
+    return {{lanes(1, 0, 0, 0), lanes(0, t.c, -t.s, 0), lanes(0, t.s, t.c, 0)}};
 }
-inline Blocks rotateY(float a) {
+[[gnu::always_inline]] inline Blocks rotateY(float a) {
     const Turn t = turn(a);
-    return {{lanes(t.c, 0, t.s, 0), lanes(0, 1, 0, 0), lanes(-t.s, 0, t.c, 0), lanes(0, 0, 0, 1)}};
+    return {{lanes(t.c, 0, t.s, 0), lanes(0, 1, 0, 0), lanes(-t.s, 0, t.c, 0)}};
 }
-inline Blocks rotateZ(float a) {
+[[gnu::always_inline]] inline Blocks rotateZ(float a) {
     const Turn t = turn(a);
-    return {{lanes(t.c, -t.s, 0, 0), lanes(t.s, t.c, 0, 0), lanes(0, 0, 1, 0), lanes(0, 0, 0, 1)}};
+    return {{lanes(t.c, -t.s, 0, 0), lanes(t.s, t.c, 0, 0), lanes(0, 0, 1, 0)}};
 }
-inline Blocks translate(float x, float y, float z) {
-    return {{lanes(1, 0, 0, x), lanes(0, 1, 0, y), lanes(0, 0, 1, z), lanes(0, 0, 0, 1)}};
+[[gnu::always_inline]] inline Blocks translate(float x, float y, float z) {
+    return {{lanes(1, 0, 0, x), lanes(0, 1, 0, y), lanes(0, 0, 1, z)}};
 }
 
 // Local transform: T(t) then RotX(rx), RotY(ry), RotZ(rz) about the moved axes.
-inline Blocks local(Vector3 t, float rx, float ry, float rz) {
+[[gnu::always_inline]] inline Blocks local(Vector3 t, float rx, float ry, float rz) {
     Blocks m = rotateZ(rz);
     m = compose(m, rotateY(ry));
     m = compose(m, rotateX(rx));
@@ -88,7 +93,7 @@ inline Blocks local(Vector3 t, float rx, float ry, float rz) {
 
 // The same for a joint that turns about x only: RotZ(0) RotY(0) is the same
 // product every time, so it is made once.
-inline Blocks localX(Vector3 t, float rx) {
+[[gnu::always_inline]] inline Blocks localX(Vector3 t, float rx) {
     static const Blocks noTurn = compose(rotateZ(0), rotateY(0));
     return compose(compose(noTurn, rotateX(rx)), translate(t.x, t.y, t.z));
 }

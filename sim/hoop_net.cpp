@@ -34,10 +34,12 @@ constexpr float kBallVelocityShare = 0.55f;
 constexpr float kNodeVelocityKeep = 0.4f;
 constexpr float kPushReachSquared = 1.01f * kBallPushRadius * kBallPushRadius; // a margin over the exact test
 constexpr float kBallClearSquared = 2.0f * kPushReachSquared; // the ball is far from a net at rest
-// Below this a motion moves nothing (a node's coordinates are tenths of a
-// metre): a spring at rest is settled instead of decaying into subnormal
-// numbers that never reach zero and make every later step slow.
-constexpr float kSettled = 1e-20f;
+// A node within these of its rest point and of standing still is put on it
+// and stopped: a spring in floats never settles by itself (rounding keeps it
+// wobbling by about a micrometre), and a net at rest is not stepped at all.
+// The rim's tilt settles the same way, in radians.
+constexpr float kSettledDistance = 1e-4f; // m
+constexpr float kSettledSpeed = 1e-3f;    // m/s
 
 // The rest shape, without the tilt of the top ring: computed once.
 struct RestShape {
@@ -76,14 +78,19 @@ void pushOutOfBall(Vector3& pos, Vector3& vel, Vector3 ball, Vector3 ballVel) {
 }
 
 // One axis of four nodes' springs, semi-implicit (velocity first, then
-// position), each lane on its own node; a spring at rest is settled.
-void springLanes(__m128& pos, __m128& vel, __m128 target, __m128 dt) {
+// position), each lane on its own node. Returns the lanes that are settled
+// on this axis.
+__m128 springLanes(__m128& pos, __m128& vel, __m128 target, __m128 dt) {
     const __m128 pull = _mm_mul_ps(_mm_sub_ps(target, pos), _mm_set1_ps(kNodeStiffness));
     vel = _mm_add_ps(vel, _mm_mul_ps(_mm_sub_ps(pull, _mm_mul_ps(vel, _mm_set1_ps(kNodeDamping))), dt));
     pos = _mm_add_ps(pos, _mm_mul_ps(vel, dt));
-    const __m128 sign = _mm_set1_ps(-0.0f), settled = _mm_set1_ps(kSettled);
-    const __m128 still = _mm_and_ps(_mm_cmplt_ps(_mm_andnot_ps(sign, vel), settled),
-                                    _mm_cmplt_ps(_mm_andnot_ps(sign, _mm_sub_ps(pos, target)), settled));
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    return _mm_and_ps(_mm_cmplt_ps(_mm_andnot_ps(sign, vel), _mm_set1_ps(kSettledSpeed)),
+                      _mm_cmplt_ps(_mm_andnot_ps(sign, _mm_sub_ps(pos, target)), _mm_set1_ps(kSettledDistance)));
+}
+
+// Settled lanes take the target and no velocity.
+void settle(__m128 still, __m128& pos, __m128& vel, __m128 target) {
     vel = _mm_andnot_ps(still, vel);
     pos = _mm_or_ps(_mm_and_ps(still, target), _mm_andnot_ps(still, pos));
 }
@@ -98,9 +105,12 @@ void stepFourNodes(Vector3* pos, Vector3* vel, const Vector3* rest, __m128 drop,
     loadFour(rest, tx, ty, tz);
     ty = _mm_sub_ps(ty, drop);
     const __m128 step = _mm_set1_ps(dt);
-    springLanes(px, vx, tx, step);
-    springLanes(py, vy, ty, step);
-    springLanes(pz, vz, tz, step);
+    const __m128 still =
+        _mm_and_ps(_mm_and_ps(springLanes(px, vx, tx, step), springLanes(py, vy, ty, step)),
+                   springLanes(pz, vz, tz, step)); // the whole node is settled
+    settle(still, px, vx, tx);
+    settle(still, py, vy, ty);
+    settle(still, pz, vz, tz);
     const __m128 dx = _mm_sub_ps(px, _mm_set1_ps(ball.x)), dy = _mm_sub_ps(py, _mm_set1_ps(ball.y));
     const __m128 dz = _mm_sub_ps(pz, _mm_set1_ps(ball.z));
     const __m128 lengthSquared = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
@@ -154,7 +164,8 @@ void stepNet(HoopNet& net, float dt, Vector3 ball, Vector3 ballVel) {
     net.rimVel += (-kRimStiffness * net.rimAngle - kRimDamping * net.rimVel) * dt;
     net.rimAngle += net.rimVel * dt;
     net.rimAngle = std::fmax(kRimMinAngle, std::fmin(net.rimAngle, kRimMaxAngle));
-    if (std::fabs(net.rimVel) < kSettled && std::fabs(net.rimAngle) < kSettled) net.rimVel = net.rimAngle = 0;
+    if (std::fabs(net.rimVel) < kSettledSpeed && std::fabs(net.rimAngle) < kSettledDistance)
+        net.rimVel = net.rimAngle = 0;
     const float tilt = std::sin(net.rimAngle);
 
     const RestShape& shape = restShape();

@@ -18,7 +18,10 @@
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
+#include <utility>
+#include <vector>
 
 #include "sim/court.h"
 #include "sim/court_geometry.h"
@@ -83,18 +86,36 @@ constexpr float kMaxJumpRise = 10.0f;
 constexpr FloatRange kHangHeight = {0.0f, kMaxJumpRise / 2}; // a dunker hangs there with a little speed
 constexpr FloatRange kBallHeight = {-kMaxBallRise, kMaxBallRise};
 
+// Little-endian words; on a little-endian machine that is a plain copy.
 uint32_t getU32(const uint8_t* b, size_t at) {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint32_t v;
+        std::memcpy(&v, b + at, sizeof v);
+        return v;
+    }
     return (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 | (uint32_t)b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
 }
 
 void putU32(uint8_t* b, size_t at, uint32_t v) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(b + at, &v, sizeof v);
+        return;
+    }
     b[at] = (uint8_t)v;
     b[at + 1] = (uint8_t)(v >> 8);
     b[at + 2] = (uint8_t)(v >> 16);
     b[at + 3] = (uint8_t)(v >> 24);
 }
 
-struct Writer {
+// The checks that only the Checker makes.
+struct NoChecks {
+    void fall(size_t, std::initializer_list<size_t>, float, float) {}
+    void airborneIn(size_t, size_t, uint32_t) {}
+    void onCourtIfPresent(size_t, size_t) {}
+    void presentOrNone(size_t, size_t = 0) {}
+};
+
+struct Writer : NoChecks {
     uint8_t* out;
     void u32(size_t at, uint32_t v, bool = false) { putU32(out, at, v); }
     void i32(size_t at, int32_t v, Range) { putU32(out, at, (uint32_t)v); }
@@ -103,10 +124,17 @@ struct Writer {
     void point(size_t at, Vector3 v, float = 0, FloatRange = kFloor) {
         for (int k = 0; k < 3; ++k) f32(at + 4 * (size_t)k, (&v.x)[k]);
     }
-    void fall(size_t, std::initializer_list<size_t>, float, float) {}
-    void airborneIn(size_t, size_t, uint32_t) {}
-    void onCourtIfPresent(size_t, size_t) {}
-    void presentOrNone(size_t, size_t = 0) {}
+};
+
+// Marks the bytes that the field list writes.
+struct Coverage : NoChecks {
+    bool* written;
+    void mark(size_t at, size_t n) { std::fill(written + at, written + at + n, true); }
+    void u32(size_t at, uint32_t, bool = false) { mark(at, 4); }
+    void i32(size_t at, int32_t, Range) { mark(at, 4); }
+    void f32(size_t at, float, FloatRange = kScalar) { mark(at, 4); }
+    void flag(size_t at, uint8_t) { mark(at, 1); }
+    void point(size_t at, Vector3, float = 0, FloatRange = kFloor) { mark(at, 12); }
 };
 
 // Reads the image without storing anything; ok turns false on the first
@@ -157,7 +185,7 @@ struct Checker {
     }
 };
 
-struct Reader {
+struct Reader : NoChecks {
     const uint8_t* in;
     void u32(size_t at, uint32_t& v, bool = false) { v = getU32(in, at); }
     void i32(size_t at, int32_t& v, Range) { v = (int32_t)getU32(in, at); }
@@ -166,10 +194,6 @@ struct Reader {
     void point(size_t at, Vector3& v, float = 0, FloatRange = kFloor) {
         for (size_t k = 0; k < 3; ++k) f32(at + 4 * k, (&v.x)[k]);
     }
-    void fall(size_t, std::initializer_list<size_t>, float, float) {}
-    void airborneIn(size_t, size_t, uint32_t) {}
-    void onCourtIfPresent(size_t, size_t) {}
-    void presentOrNone(size_t, size_t = 0) {}
 };
 
 template <class Io, class V> void vec3(Io& io, size_t at, V& v, FloatRange r) {
@@ -183,6 +207,12 @@ constexpr float Matrix::*kMatrixOrder[16] = {&Matrix::m0, &Matrix::m4, &Matrix::
                                              &Matrix::m1, &Matrix::m5, &Matrix::m9,  &Matrix::m13,
                                              &Matrix::m2, &Matrix::m6, &Matrix::m10, &Matrix::m14,
                                              &Matrix::m3, &Matrix::m7, &Matrix::m11, &Matrix::m15};
+
+// The sixteen elements of a matrix, each named at compile time; the fourth
+// of each row is a translation.
+template <class Io, class M, size_t... E> void visitMatrix(Io& io, size_t at, M& m, std::index_sequence<E...>) {
+    (io.f32(at + 4 * E, m.*kMatrixOrder[E], E % 4 == 3 ? kCoordinate : kDirection), ...);
+}
 
 template <class Io, class S> void visitHeader(Io& io, S& s) {
     io.u32(4, s.rng, kNonZero);
@@ -253,9 +283,7 @@ template <class Io, class P> void visitPlayer(Io& io, P& p, int i) {
     io.flag(o + 12, p.present);
     for (int r = 0; r < RATING_COUNT; ++r) io.f32(o + 32 + 4 * (size_t)r, p.ratings[r], kUnitInterval);
     for (int j = 0; j < JOINT_COUNT; ++j)
-        for (int e = 0; e < 16; ++e) // the fourth of each row is a translation
-            io.f32(o + 64 + 64 * (size_t)j + 4 * (size_t)e, p.skeleton.joints[j].*kMatrixOrder[e],
-                   e % 4 == 3 ? kCoordinate : kDirection);
+        visitMatrix(io, o + 64 + 64 * (size_t)j, p.skeleton.joints[j], std::make_index_sequence<16>());
     io.f32(o + 1088, p.skeleton.groundLift, kCoordinate);
     for (int f = 0; f < POSE_FIELD_COUNT; ++f) io.f32(o + 1092 + 4 * (size_t)f, p.pose.v[f], kAngle);
     io.point(o + 1188, p.pos, kParkedReach);
@@ -350,6 +378,23 @@ bool imageFits(const MatchState& state, const uint8_t* bytes) {
     return check.ok && (!flipped || state.fullCourt);
 }
 
+// The four-byte words of the image that hold bytes no field writes (between
+// fields and after the flags): only they are cleared before an image is
+// written, not the whole image. Fields overwrite their own bytes after.
+const std::vector<uint16_t>& gapWords(const MatchState& any) {
+    static const std::vector<uint16_t> words = [&any] {
+        bool written[kSnapshotSize] = {};
+        Coverage cover{{}, written};
+        cover.u32(0, kSnapshotMagic);
+        visitAll(cover, any);
+        std::vector<uint16_t> at;
+        for (size_t w = 0; w < kSnapshotSize; w += 4)
+            if (!(written[w] && written[w + 1] && written[w + 2] && written[w + 3])) at.push_back((uint16_t)w);
+        return at;
+    }();
+    return words;
+}
+
 struct Fnv {
     uint32_t h = kFnvOffset;
     void u32(uint32_t v) {
@@ -372,8 +417,8 @@ struct Fnv {
 
 void saveSnapshot(const MatchState& state, MatchSnapshot& out) {
     if (out.size() != kSnapshotSize) out.resize(kSnapshotSize);
-    std::fill(out.begin(), out.end(), uint8_t{0});
-    Writer write{out.data()};
+    for (uint16_t at : gapWords(state)) putU32(out.data(), at, 0);
+    Writer write{{}, out.data()};
     write.u32(0, kSnapshotMagic);
     visitAll(write, state);
 }
@@ -382,7 +427,7 @@ bool loadSnapshot(MatchState& state, const uint8_t* bytes, size_t length) {
     if (!bytes || length != kSnapshotSize || getU32(bytes, 0) != kSnapshotMagic) return false;
     if (!imageFits(state, bytes)) return false;
     if ((bytes[62] != 0) != (state.flipped != 0)) flipCourt(state);
-    Reader read{bytes};
+    Reader read{{}, bytes};
     visitAll(read, state);
     return true;
 }

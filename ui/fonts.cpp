@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "render/renderer.h"
+#include "ui/font_text.h"
 
 UiFonts uiFonts;
 
@@ -110,20 +111,20 @@ Font titleFont() { return isLoaded(uiFonts.titleFace) ? uiFonts.titleFace : uiFo
 
 float measureUiText(const char* text, float size) {
     const float s = effectiveUiSize(size);
-    return MeasureTextEx(uiFont(), text, s, kUiSpacing * s).x;
+    return measureFontText(uiFont(), text, s, kUiSpacing * s);
 }
 
 void drawUiText(const char* text, float x, float y, float size, Color color) {
     const float s = effectiveUiSize(size);
-    DrawTextEx(uiFont(), text, {x, y - (s - size) * kRaiseFactor}, s, kUiSpacing * s, color);
+    drawFontText(uiFont(), text, {x, y - (s - size) * kRaiseFactor}, s, kUiSpacing * s, color);
 }
 
 float measureTitleText(const char* text, float size) {
-    return MeasureTextEx(titleFont(), text, size, kTitleSpacing * size).x;
+    return measureFontText(titleFont(), text, size, kTitleSpacing * size);
 }
 
 void drawTitleText(const char* text, float x, float y, float size, Color color) {
-    DrawTextEx(titleFont(), text, {x, y}, size, kTitleSpacing * size, color);
+    drawFontText(titleFont(), text, {x, y}, size, kTitleSpacing * size, color);
 }
 
 void drawUiTextShadow(const char* text, float x, float y, float size, Color color, float offset, Color shadow) {
@@ -164,12 +165,12 @@ void drawUiTextRight(const char* text, float x, float y, float size, Color color
 void drawTitleTextOutlined(const char* text, float x, float y, float size, Color color) {
     const Font f = titleFont();
     const float sp = kTitleSpacing * size;
-    const float left = x - 0.5f * MeasureTextEx(f, text, size, sp).x;
-    DrawTextEx(f, text, {left + 3, y + 4}, size, sp, {0, 0, 0, 160});
+    const float left = x - 0.5f * measureFontText(f, text, size, sp);
+    drawFontText(f, text, {left + 3, y + 4}, size, sp, {0, 0, 0, 160});
     for (int dy = -2; dy <= 2; dy += 2)
         for (int dx = -2; dx <= 2; dx += 2)
-            if (dx || dy) DrawTextEx(f, text, {left + (float)dx, y + (float)dy}, size, sp, {10, 10, 16, 255});
-    DrawTextEx(f, text, {left, y}, size, sp, color);
+            if (dx || dy) drawFontText(f, text, {left + (float)dx, y + (float)dy}, size, sp, {10, 10, 16, 255});
+    drawFontText(f, text, {left, y}, size, sp, color);
 }
 
 int chromeDepthLayers(float size) { return (int)(0.0625f * size); }
@@ -177,7 +178,7 @@ int chromeDepthLayers(float size) { return (int)(0.0625f * size); }
 void drawChromeTitle(const char* text, float x, float y, float size, int style, Color depth) {
     const Font f = titleFont();
     const float sp = kTitleSpacing * size;
-    const float left = x - 0.5f * MeasureTextEx(f, text, size, sp).x;
+    const float left = x - 0.5f * measureFontText(f, text, size, sp);
     const int n = chromeDepthLayers(size);
     const Color deepest = {5, 5, 10, 255};
     for (int i = n; i >= 1; --i) {
@@ -185,13 +186,13 @@ void drawChromeTitle(const char* text, float x, float y, float size, int style, 
         auto mix = [t](unsigned char a, unsigned char b) { return (unsigned char)(a + (b - a) * t); };
         const Color c = {mix(depth.r, deepest.r), mix(depth.g, deepest.g), mix(depth.b, deepest.b),
                          mix(depth.a, deepest.a)};
-        DrawTextEx(f, text, {left + 0.6f * (float)i, y + (float)i}, size, sp, c);
+        drawFontText(f, text, {left + 0.6f * (float)i, y + (float)i}, size, sp, c);
     }
     const float o = std::fmax(size / 40.0f, 1.5f);
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
-            if (dx || dy) DrawTextEx(f, text, {left + dx * o, y + dy * o}, size, sp, {8, 8, 14, 255});
+            if (dx || dy) drawFontText(f, text, {left + dx * o, y + dy * o}, size, sp, {8, 8, 14, 255});
     beginChromeText(renderer, y, size, style);
-    DrawTextEx(f, text, {left, y}, size, sp, WHITE);
+    drawFontText(f, text, {left, y}, size, sp, WHITE);
     endChromeText(renderer);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "ui/font_text.h"
 #include "ui/fonts.h"
 #include "ui/hud_view.h"
 
@@ -49,8 +50,8 @@ void drawPromptBadge(const char* label, float x, float y, unsigned char r, unsig
         // The badge label is placed by hand at the UI face's drawn size for 10.
         const float s = effectiveUiSize(kBadgeLabelSize);
         const float spacing = 0.03f * s;
-        const float lw = MeasureTextEx(uiFont(), label, s, spacing).x;
-        DrawTextEx(uiFont(), label, {x + 0.5f * (w - lw), y - 0.35f}, s, spacing, kKeycapLabel);
+        const float lw = measureFontText(uiFont(), label, s, spacing);
+        drawFontText(uiFont(), label, {x + 0.5f * (w - lw), y - 0.35f}, s, spacing, kKeycapLabel);
         return;
     }
     DrawRectangleRounded({x + 1, y - 2, 16, 24}, 0.9f, 8, kMouseBody);

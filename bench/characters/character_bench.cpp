@@ -70,8 +70,8 @@ void BM_SkinOneCharacter(benchmark::State& state) {
     for (auto _ : state) {
         Matrix skin[JOINT_COUNT];
         computeSkinMatrices(*model, posed, skin);
-        skinVertices(model->bodySkin, skin, pos.data(), nor.data());
-        skinVertices(model->jerseySkin, skin, jpos.data(), jnor.data());
+        skinGroups(model->bodyGroups, skin, pos.data(), nor.data());
+        skinGroups(model->jerseyGroups, skin, jpos.data(), jnor.data());
         benchmark::DoNotOptimize(pos.data());
         benchmark::DoNotOptimize(jpos.data());
     }

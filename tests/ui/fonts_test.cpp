@@ -1,10 +1,16 @@
 // Font loading chains and the UI size rule, with a real (hidden) GL window.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
+#include <raylib.h>
+#include <rlgl.h>
 
+#include "ui/font_text.h"
 #include "ui/fonts.h"
 
 namespace {
@@ -65,6 +71,58 @@ TEST_F(FontsTest, NoFontsAtAllUseTheBuiltInFont) {
     drawUiTextCentered("", 640, 360, 20, WHITE, true);
     drawUiTextOutline("HI", 10, 10, 14, WHITE, BLACK, 2);
     drawTitleTextOutlined("TITLE", 100, 50, 40, WHITE);
+    EndDrawing();
+}
+
+// What a drawing call leaves in a render batch: its draws and every vertex.
+struct Batch {
+    std::vector<int> draws; // mode, vertex count and texture of each
+    std::vector<float> positions, texcoords;
+    std::vector<unsigned char> colors;
+    bool operator==(const Batch&) const = default;
+};
+
+template <class Draw> Batch capture(Draw draw) {
+    rlRenderBatch batch = rlLoadRenderBatch(1, 8192);
+    rlSetRenderBatchActive(&batch);
+    draw();
+    Batch out;
+    int vertices = 0;
+    for (int d = 0; d < batch.drawCounter; ++d) {
+        const rlDrawCall& call = batch.draws[d];
+        out.draws.insert(out.draws.end(), {call.mode, call.vertexCount, (int)call.textureId});
+        vertices += batch.draws[d].vertexCount;
+    }
+    const rlVertexBuffer& b = batch.vertexBuffer[batch.currentBuffer];
+    out.positions.assign(b.vertices, b.vertices + 3 * vertices);
+    out.texcoords.assign(b.texcoords, b.texcoords + 2 * vertices);
+    out.colors.assign(b.colors, b.colors + 4 * vertices);
+    rlSetRenderBatchActive(nullptr);
+    rlUnloadRenderBatch(batch);
+    return out;
+}
+
+// The glyph table changes nothing: the same quads to the bit as raylib's own
+// calls, and the same widths, for both faces and the built-in font, with
+// spaces, tabs, characters the font lacks, accents and line breaks.
+TEST_F(FontsTest, TextDrawsAndMeasuresExactlyAsRaylibDoes) {
+    loadFontsFrom({kAnton}, {kFira});
+    const char* texts[] = {"AND ONE!", "SHOT CLOCK 24", "  two  spaces\tand a tab", "~{|}` ^_",
+                           "caf\xc3\xa9 \xe2\x82\xac", "two\nlines", "x", ""};
+    const float sizes[][2] = {{18.2f, 0.546f}, {64, 1.28f}, {10, 1}, {43.2f, -0.3f}};
+    BeginDrawing();
+    for (const Font& font : {uiFonts.uiFace, uiFonts.titleFace, GetFontDefault()})
+        for (const char* text : texts)
+            for (const auto& sz : sizes) {
+                SCOPED_TRACE(std::string(text) + " at " + std::to_string(sz[0]));
+                EXPECT_EQ(std::bit_cast<uint32_t>(measureFontText(font, text, sz[0], sz[1])),
+                          std::bit_cast<uint32_t>(MeasureTextEx(font, text, sz[0], sz[1]).x));
+                const Vector2 at = {101.3f, -7.25f};
+                const Batch ours = capture([&] { drawFontText(font, text, at, sz[0], sz[1], {200, 100, 50, 255}); });
+                const Batch theirs = capture([&] { DrawTextEx(font, text, at, sz[0], sz[1], {200, 100, 50, 255}); });
+                EXPECT_TRUE(ours == theirs);
+                EXPECT_EQ(ours.positions.empty(), text[0] == '\0');
+            }
     EndDrawing();
 }
 
