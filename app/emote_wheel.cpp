@@ -24,11 +24,6 @@ constexpr Color kLabelColor = {220, 220, 230, 255};
 constexpr Color kNumberColor = {150, 150, 165, 255};
 constexpr Color kCursorColor = {255, 215, 130, 255};
 
-Color withAlpha(Color c, float a) {
-    c.a = (unsigned char)std::clamp(a * 255.0f, 0.0f, 255.0f);
-    return c;
-}
-
 // Screen angle in degrees of a sector's centre: 0 points right, sector 0 up.
 float sectorDegrees(int k) { return 45.0f * k - 90.0f; }
 
@@ -42,8 +37,8 @@ void drawSectorLabel(int k, bool selected, float a) {
     const Vector2 at = onCircle(kLabelRadius, sectorDegrees(k));
     const float size = selected ? 20.0f : 16.0f;
     const Color color = selected ? label->color : kLabelColor;
-    drawUiTextCentered(label->text, at.x, at.y - 0.6f * size, size, withAlpha(color, a), false);
-    drawUiTextCentered(TextFormat("%d", k + 1), at.x, at.y + 0.5f * size + 2.0f, 10, withAlpha(kNumberColor, a),
+    drawUiTextCentered(label->text, at.x, at.y - 0.6f * size, size, Fade(color, a), false);
+    drawUiTextCentered(TextFormat("%d", k + 1), at.x, at.y + 0.5f * size + 2.0f, 10, Fade(kNumberColor, a),
                        false);
 }
 
@@ -91,20 +86,20 @@ EmoteWheelInput readEmoteWheelInput(bool allowed, bool testHold, float dt) {
 
 void drawEmoteWheel(const EmoteWheel& w) {
     const float a = std::clamp(w.holdTime / kFadeInSeconds, 0.0f, 1.0f);
-    DrawCircleV(kCentre, kDiscRadius, withAlpha({8, 8, 14, 255}, 0.72f * a));
-    DrawRing(kCentre, kRingInner, kRingOuter, 0, 360, 64, withAlpha(WHITE, 0.25f * a));
+    DrawCircleV(kCentre, kDiscRadius, Fade({8, 8, 14, 255}, 0.72f * a));
+    DrawRing(kCentre, kRingInner, kRingOuter, 0, 360, 64, Fade(WHITE, 0.25f * a));
     if (w.selected >= 0) {
         const float mid = sectorDegrees(w.selected);
         DrawCircleSector(kCentre, kSpokeOuter, mid - 22.5f, mid + 22.5f, 16,
-                         withAlpha(emoteLabel(w.selected)->color, 0.28f * a));
+                         Fade(emoteLabel(w.selected)->color, 0.28f * a));
     }
     for (int k = 0; k < kSectors; ++k) {
         const float edge = sectorDegrees(k) + 22.5f;
-        DrawLineEx(onCircle(kSpokeInner, edge), onCircle(kSpokeOuter, edge), 1.5f, withAlpha(WHITE, 0.18f * a));
+        DrawLineEx(onCircle(kSpokeInner, edge), onCircle(kSpokeOuter, edge), 1.5f, Fade(WHITE, 0.18f * a));
     }
     for (int k = 0; k < kSectors; ++k) drawSectorLabel(k, k == w.selected, a);
-    DrawCircleV(kCentre, kHubRadius, withAlpha({20, 20, 28, 255}, 0.95f * a));
-    drawUiTextCentered(w.selected >= 0 ? "LET GO" : "EMOTES", 640, 351, 14, withAlpha(WHITE, 0.85f * a), false);
+    DrawCircleV(kCentre, kHubRadius, Fade({20, 20, 28, 255}, 0.95f * a));
+    drawUiTextCentered(w.selected >= 0 ? "LET GO" : "EMOTES", 640, 351, 14, Fade(WHITE, 0.85f * a), false);
     DrawCircleV({kCentre.x + kCursorScale * w.cursor.x, kCentre.y + kCursorScale * w.cursor.y}, kCursorDot,
-                withAlpha(kCursorColor, a));
+                Fade(kCursorColor, a));
 }

@@ -23,7 +23,6 @@
 #include "ui/menu_lists.h"
 #include "ui/panels.h"
 #include "ui/player_tags.h"
-#include "ui/widgets.h"
 
 namespace {
 
@@ -34,9 +33,6 @@ constexpr float kFirstPersonBlend = 0.5f;
 constexpr float kShowStallAfter = 0.35f;
 constexpr int kProfileFrames = 300;
 constexpr Color kGold = {255, 215, 130, 255};
-constexpr Color kTitleDepth = {30, 34, 48, 255};
-constexpr Color kMenuAccent = {200, 40, 40, 255};
-constexpr Color kHint = {190, 195, 210, 255};
 
 EmoteWheel wheel;
 ScriptedInputState scripted;
@@ -126,14 +122,6 @@ void onlineMatchEnd(const MatchState& s) {
     if (s.phaseTimer <= kEndMenuDelay || !readMenuInput().confirm) return;
     if (host) sendEnd(netParty); // the server's answer takes everybody back
     else leaveMatch();
-}
-
-void drawOnlinePauseView() {
-    drawChromeTitle("PAUSED", 640, 30, 84, 0, kTitleDepth);
-    drawUiTextCentered("ONLINE MATCHES DON'T STOP - YOUR PLAYER STANDS STILL", 640, 150, 16, kHint, true);
-    const Rectangle panel = {390, 200, 500, 220};
-    drawPanel(panel, kMenuAccent);
-    drawMenu(onlinePauseMenu, 640, panel.y + 40, 46, 20, kMenuAccent, false, 0, 0);
 }
 
 void reportProfile(double net, double render, double hud, double present) {

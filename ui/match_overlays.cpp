@@ -60,6 +60,15 @@ void drawPauseView(const MatchState& s) {
     }
 }
 
+void drawOnlinePauseView() {
+    drawChromeTitle("PAUSED", 640, 30, 84, 0, kTitleDepth);
+    drawUiTextCentered("ONLINE MATCHES DON'T STOP - YOUR PLAYER STANDS STILL", 640, 150, 16, kHint, true);
+    const Rectangle panel = {390, 200, 500, 220};
+    drawPanel(panel, kMenuAccent);
+    drawMenu(onlinePauseMenu, 640, panel.y + 40, 46, 20, kMenuAccent, false, 0, 0);
+}
+
+
 void drawControlsView() {
     drawChromeTitle("CONTROLS", 640, 30, 84, 0, kTitleDepth);
     drawPanel({120, 126, 1040, 478}, kMenuAccent);

@@ -13,6 +13,9 @@ const char* pauseScoreLine(const MatchState& state);
 const char* pauseRulesLine(const MatchState& state);
 
 void drawPauseView(const MatchState& state);
+// The online pause: the match goes on, so the view says so, with
+// onlinePauseMenu.
+void drawOnlinePauseView();
 void drawControlsView();
 // matchEndMenu, gold after a win and red after a defeat.
 void drawMatchEndMenu(bool victory);
