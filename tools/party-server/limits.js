@@ -86,6 +86,25 @@ function addressKey(address) {
   return `${groups.slice(0, 4).map((g) => (parseInt(g, 16) || 0).toString(16)).join(':')}::/64`;
 }
 
+// Calls `action` once: when this side destroys the socket, or else when it
+// closes. 'close' comes only after the rest of the event loop's turn, and a
+// client that sees its connection cut may already be back by then: it must
+// find its place free.
+function whenDone(socket, action) {
+  let done = false;
+  const once = () => {
+    if (done) return;
+    done = true;
+    action();
+  };
+  const destroy = socket.destroy;
+  socket.destroy = function destroyAndTell(...args) {
+    once();
+    return destroy.apply(this, args);
+  };
+  socket.once('close', once);
+}
+
 // Counts the TCP connections of each address and holds each to its upgrade
 // deadline. admit(socket) on every new connection (false: it was refused and
 // destroyed); upgraded(socket) once its WebSocket is open.
@@ -99,26 +118,43 @@ class ConnectionGuard {
   }
 
   admit(socket) {
-    const key = addressKey(socket.remoteAddress);
-    const count = this.counts.get(key) || 0;
-    if (count >= this.perAddress) {
-      this.log(`refused a connection: ${key} has ${count} already`);
+    const key = this.take(socket.remoteAddress);
+    if (key === null) {
       socket.destroy();
       return false;
     }
+    this.expectUpgrade(socket);
+    whenDone(socket, () => this.release(key));
+    return true;
+  }
+
+  // Counts one more connection from the address: its key, or null when the
+  // address has its fill.
+  take(address) {
+    const key = addressKey(address);
+    const count = this.counts.get(key) || 0;
+    if (count >= this.perAddress) {
+      this.log(`refused a connection: ${key} has ${count} already`);
+      return null;
+    }
     this.counts.set(key, count + 1);
+    return key;
+  }
+
+  release(key) {
+    const left = this.counts.get(key) - 1;
+    if (left > 0) this.counts.set(key, left);
+    else this.counts.delete(key);
+  }
+
+  // Cuts the socket unless upgraded() comes for it within `ms`.
+  expectUpgrade(socket, ms = this.upgradeTimeoutMs) {
     const id = connectionId(socket);
     this.deadlines.set(id, setTimeout(() => {
-      this.log(`cut a connection from ${key}: no upgrade in time`);
+      this.log(`cut a connection from ${addressKey(socket.remoteAddress)}: no upgrade in time`);
       socket.destroy();
-    }, this.upgradeTimeoutMs));
-    socket.once('close', () => {
-      this.settle(id);
-      const left = this.counts.get(key) - 1;
-      if (left > 0) this.counts.set(key, left);
-      else this.counts.delete(key);
-    });
-    return true;
+    }, ms));
+    socket.once('close', () => this.settle(id));
   }
 
   // Called with the socket the upgrade came on: over TLS that is the TLS
@@ -137,4 +173,4 @@ function connectionId(socket) {
   return `${socket.remoteAddress} ${socket.remotePort}`;
 }
 
-module.exports = { BURST_SECONDS, PauseClock, makeBudget, addressKey, ConnectionGuard };
+module.exports = { BURST_SECONDS, PauseClock, makeBudget, addressKey, ConnectionGuard, whenDone };

@@ -10,7 +10,7 @@ const net = require('net');
 const path = require('path');
 const { spawn } = require('child_process');
 const WebSocket = require('ws');
-const { addressKey } = require('../limits');
+const { addressKey, ConnectionGuard } = require('../limits');
 
 const SERVER = path.join(__dirname, '..', 'server.js');
 const TIMEOUT_MS = 10000;
@@ -48,7 +48,11 @@ class Client {
     this.ws.on('message', (data, binary) => this.push(binary ? data : JSON.parse(data)));
     this.ws.on('error', () => {});
     this.closed = new Promise((resolve) => this.ws.on('close', resolve));
-    this.opened = new Promise((resolve) => this.ws.on('open', resolve));
+    this.opened = new Promise((resolve, reject) => {
+      this.ws.on('open', resolve);
+      this.ws.on('close', (code) => reject(new Error(`the connection from ${localAddress} closed (${code}) unopened`)));
+    });
+    this.opened.catch(() => {}); // a refusal some tests expect
   }
 
   push(message) {
@@ -384,4 +388,19 @@ test('one address cannot lock the others out: connections per address and a dead
   assert.strictEqual(addressKey('2001:db8:a:b::1'), addressKey('2001:0db8:000a:000b:ffff:1:2:3%eth0'));
   assert.notStrictEqual(addressKey('2001:db8:a:b::1'), addressKey('2001:db8:a:c::1'));
   assert.strictEqual(addressKey('::1'), '0:0:0:0::/64');
+});
+
+// Its close event comes only after the rest of the loop's turn, when the
+// client may already be back.
+test('a connection the server cuts frees its address\'s place at once', async (t) => {
+  const guard = new ConnectionGuard({ perAddress: 1, upgradeTimeoutMs: 60000 });
+  const freed = new Promise((resolve) => {
+    const server = net.createServer((socket) => {
+      guard.admit(socket);
+      socket.destroy();
+      resolve(guard.take(socket.remoteAddress) !== null);
+    }).listen(0, '127.0.0.1', () => net.connect(server.address().port, '127.0.0.1').on('error', () => {}));
+    t.after(() => server.close());
+  });
+  assert.ok(await freed);
 });
