@@ -107,7 +107,10 @@ function whenDone(socket, action) {
 
 // Counts the TCP connections of each address and holds each to its upgrade
 // deadline. admit(socket) on every new connection (false: it was refused and
-// destroyed); upgraded(socket) once its WebSocket is open.
+// destroyed); upgraded(socket) once its WebSocket is open. A primary that
+// hands its connections to workers counts with take() and release() instead,
+// since its own socket closes at the hand-over, and gives the worker what is
+// left of the deadline.
 class ConnectionGuard {
   constructor({ perAddress, upgradeTimeoutMs }, log = () => {}) {
     this.perAddress = perAddress;

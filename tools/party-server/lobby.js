@@ -8,6 +8,11 @@
 // A connection joins its party only with its "hello", so a connection that
 // never greets holds no place in any party. Every field of a message is
 // checked before use, since any client may send anything.
+//
+// When the parties are spread over several processes, each lobby is one
+// worker of `workers`, and the first character of its codes names it (see
+// workerOfCode), so that a join can be sent to the process that holds the
+// party.
 
 const crypto = require('crypto');
 
@@ -95,6 +100,13 @@ function assignSlots(mode, members) {
   return { slots };
 }
 
+// The worker (0..workers-1) that holds the party of a code, or -1 when the
+// text is no party code at all.
+function workerOfCode(code, workers) {
+  if (code.length !== CODE_LENGTH || [...code].some((c) => !CODE_ALPHABET.includes(c))) return -1;
+  return CODE_ALPHABET.indexOf(code[0]) % workers;
+}
+
 // The ticks of a well-formed input message (type 1: slot, first tick, count,
 // records, every tick within 0..2^31-1) as { first, last }, or null when it
 // is not one.
@@ -117,16 +129,17 @@ function inputsFrom(data, first, from) {
 }
 
 class Lobby {
-  constructor(log = () => {}) {
+  constructor(log = () => {}, { worker = 0, workers = 1 } = {}) {
     this.parties = new Map();
     this.nextId = 1;
     this.log = log;
+    this.firstLetters = [...CODE_ALPHABET].filter((c, i) => i % workers === worker);
   }
 
   newCode() {
     for (;;) {
-      let code = '';
-      for (let i = 0; i < CODE_LENGTH; i++) code += CODE_ALPHABET[crypto.randomInt(CODE_ALPHABET.length)];
+      let code = this.firstLetters[crypto.randomInt(this.firstLetters.length)];
+      for (let i = 1; i < CODE_LENGTH; i++) code += CODE_ALPHABET[crypto.randomInt(CODE_ALPHABET.length)];
       if (!this.parties.has(code)) return code;
     }
   }
@@ -379,4 +392,4 @@ class Lobby {
   }
 }
 
-module.exports = { Lobby, assignSlots, mergeSettings, inputTicks };
+module.exports = { Lobby, assignSlots, mergeSettings, inputTicks, workerOfCode, MAX_WORKERS: CODE_ALPHABET.length };

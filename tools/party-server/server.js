@@ -5,10 +5,17 @@
 // lobby.js.
 //
 //   node server.js [--host 127.0.0.1] [--port 8787] [--cert FILE --key FILE]
+//                  [--workers N]
 //
 // It prints "listening PORT" on standard output once it accepts connections
 // (useful with --port 0, which picks a free port), and stops on SIGTERM or
 // SIGINT.
+//
+// --workers N (1 by default) spreads the parties over N worker processes,
+// one core each: a primary process accepts every connection, reads its
+// request, and hands it to the worker that holds its party (see primary.js).
+// TLS cannot be handed between processes, so with more than one worker it
+// must end in a proxy in front.
 //
 // Any client may be hostile, so every connection is held to limits (the
 // defaults suit real play; the tests lower them; see limits.js):
@@ -36,13 +43,15 @@
 //   --verbose              log connections on standard error
 
 const { BURST_SECONDS } = require('./limits');
+const { MAX_WORKERS } = require('./lobby');
 const { MAX_MESSAGE_BYTES, createService } = require('./service');
+const { runPrimary } = require('./primary');
 
 function usage(problem) {
   process.stderr.write(`party-server: ${problem}\n`);
   process.stderr.write('usage: node server.js [--host H] [--port N] [--cert F --key F] [--max-connections N] ' +
                        '[--max-connections-per-address N] [--upgrade-timeout-ms N] [--hello-timeout-ms N] [--max-unsent-bytes N] [--max-messages-per-second N] ' +
-                       '[--max-bytes-per-second N] [--ping-ms N] [--http-status N] [--fragment N] ' +
+                       '[--max-bytes-per-second N] [--ping-ms N] [--workers N] [--http-status N] [--fragment N] ' +
                        '[--abrupt-close-after N] [--verbose]\n');
   process.exit(2);
 }
@@ -51,12 +60,12 @@ function readOptions(argv) {
   const options = { host: '127.0.0.1', port: 8787, cert: null, key: null, maxConnections: 2000,
                     maxConnectionsPerAddress: 16, upgradeTimeoutMs: 5000, helloTimeoutMs: 5000,
                     maxUnsentBytes: 4 << 20, maxMessagesPerSecond: 120, maxBytesPerSecond: 64 * 1024,
-                    pingMs: 10000, httpStatus: 0, fragment: 0, abruptAfter: 0, verbose: false };
+                    pingMs: 10000, workers: 1, httpStatus: 0, fragment: 0, abruptAfter: 0, verbose: false };
   const numbers = { '--port': 'port', '--max-connections': 'maxConnections',
                     '--max-connections-per-address': 'maxConnectionsPerAddress',
                     '--upgrade-timeout-ms': 'upgradeTimeoutMs', '--hello-timeout-ms': 'helloTimeoutMs',
                     '--max-unsent-bytes': 'maxUnsentBytes', '--max-messages-per-second': 'maxMessagesPerSecond',
-                    '--max-bytes-per-second': 'maxBytesPerSecond', '--ping-ms': 'pingMs',
+                    '--max-bytes-per-second': 'maxBytesPerSecond', '--ping-ms': 'pingMs', '--workers': 'workers',
                     '--http-status': 'httpStatus', '--fragment': 'fragment', '--abrupt-close-after': 'abruptAfter' };
   const texts = { '--host': 'host', '--cert': 'cert', '--key': 'key' };
   for (let i = 0; i < argv.length; i++) {
@@ -86,11 +95,21 @@ function readOptions(argv) {
   if (options.maxBytesPerSecond * BURST_SECONDS < MAX_MESSAGE_BYTES) {
     usage(`--max-bytes-per-second is at least ${MAX_MESSAGE_BYTES / BURST_SECONDS}, or the largest message cannot pass`);
   }
+  if (options.workers < 1 || options.workers > MAX_WORKERS) usage(`--workers is 1..${MAX_WORKERS}`);
+  if (options.cert && options.workers > 1) {
+    usage('--cert cannot go with more than one worker: TLS cannot be handed between processes, ' +
+          'so end it in a proxy in front of the server');
+  }
   return options;
 }
 
 function main() {
-  const options = readOptions(process.argv.slice(2));
+  const args = process.argv.slice(2);
+  const options = readOptions(args);
+  if (options.workers > 1) {
+    runPrimary(options, args);
+    return;
+  }
   const log = options.verbose ? (line) => process.stderr.write(`party-server: ${line}\n`) : () => {};
   const { server, guard, stop } = createService(options, log);
   // Every TCP connection, before TLS or HTTP.
@@ -106,4 +125,6 @@ function main() {
   process.on('SIGINT', stop);
 }
 
-main();
+if (require.main === module) main();
+
+module.exports = { readOptions };

@@ -1,7 +1,10 @@
 'use strict';
 // The party service of one process: an HTTP server whose WebSocket upgrades
 // on "/api/party/..." become lobby members (lobby.js), with every
-// connection held to the limits of the options (see server.js).
+// connection held to the limits of the options (see server.js). The caller
+// feeds it connections: its own listening socket's, or, in a worker,
+// connections a primary accepted and handed over with the bytes it had
+// already read of them (adopt).
 
 const fs = require('fs');
 const http = require('http');
@@ -78,11 +81,13 @@ function startPinging(ws, options) {
   ws.on('close', () => clearInterval(timer));
 }
 
-// The service for the options. Returns { server, guard, stop }: the caller
-// listens on `server`, guarding each connection with `guard.admit`; stop()
-// cuts every connection and ends the process.
-function createService(options, log) {
-  const lobby = new Lobby(log);
+// The service for the options; `worker` ({ worker, workers }) when this
+// process is one of several. Returns { server, guard, adopt, stop }: the
+// caller listens on `server` (guarding each connection with
+// `guard.admit`) or passes handed-over sockets to adopt(socket, head,
+// deadlineMs); stop() cuts every connection and ends the process.
+function createService(options, log, worker = { worker: 0, workers: 1 }) {
+  const lobby = new Lobby(log, worker);
   const pauses = new PauseClock();
   pauses.startHeartbeat();
   const guard = new ConnectionGuard({ perAddress: options.maxConnectionsPerAddress,
@@ -187,13 +192,22 @@ function createService(options, log) {
 
   server.on('tlsClientError', (e) => log(`TLS handshake failed: ${e.message}`));
 
+  // A connection the primary read the request head of: the HTTP server
+  // takes it up with those bytes in front of whatever follows.
+  function adopt(socket, head, deadlineMs) {
+    socket.on('error', () => {});
+    guard.expectUpgrade(socket, deadlineMs);
+    server.emit('connection', socket);
+    socket.unshift(head);
+  }
+
   function stop() {
     for (const ws of wss.clients) ws.terminate();
     server.close(() => process.exit(0));
     setTimeout(() => process.exit(0), 1000).unref();
   }
 
-  return { server, guard, stop };
+  return { server, guard, adopt, stop };
 }
 
-module.exports = { MAX_MESSAGE_BYTES, createService };
+module.exports = { MAX_MESSAGE_BYTES, PARTY_PATH, UPGRADE_SLACK, createService, refuseUpgrade };

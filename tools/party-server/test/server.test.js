@@ -1,7 +1,8 @@
 'use strict';
 // The party server as a real service, run on 127.0.0.1: every duty the
 // game's lobby client relies on, and its defences against hostile clients.
-// Run with `npm test` here (ctest runs it too).
+// Run with `npm test` here (ctest runs it too). workers.test.js runs these
+// once more on a server of several processes.
 
 const test = require('node:test');
 const assert = require('node:assert');
@@ -14,24 +15,36 @@ const { addressKey, ConnectionGuard } = require('../limits');
 
 const SERVER = path.join(__dirname, '..', 'server.js');
 const TIMEOUT_MS = 10000;
+// Set by workers.test.js, which runs these tests on a server of that many processes.
+const WORKERS = process.env.KORVALO_PARTY_TEST_WORKERS;
 
 // Runs the server with the options until its "listening PORT" line; with
 // `keepLog` its standard error is kept for log() instead of shown.
 async function startServer(t, options = [], keepLog = false) {
-  const child = spawn(process.execPath, [SERVER, '--port', '0', ...options],
+  const workers = WORKERS ? ['--workers', WORKERS] : [];
+  const child = spawn(process.execPath, [SERVER, '--port', '0', ...workers, ...options],
                       { stdio: ['ignore', 'pipe', keepLog ? 'pipe' : 'inherit'] });
   t.after(() => child.kill('SIGKILL'));
   let log = '';
   if (keepLog) child.stderr.on('data', (text) => { log += text; });
+  const exited = new Promise((resolve) => child.once('exit', resolve));
   const port = await new Promise((resolve, reject) => {
     child.stdout.once('data', (line) => resolve(Number(/^listening (\d+)/.exec(line.toString())[1])));
     child.once('exit', () => reject(new Error('the party server did not start (run tools/setup.sh)')));
   });
-  return { port, url: (code) => `ws://127.0.0.1:${port}/api/party/${code || 'new'}`, pid: child.pid, log: () => log };
+  return { port, url: (code) => `ws://127.0.0.1:${port}/api/party/${code || 'new'}`, pid: child.pid, log: () => log,
+           exited };
 }
 
+// The server's process and its workers.
+function serverProcesses(pid) {
+  return [pid, ...fs.readFileSync(`/proc/${pid}/task/${pid}/children`, 'utf8').split(' ').filter(Boolean).map(Number)];
+}
+
+// The largest peak of the server's processes.
 function peakMemoryMb(pid) {
-  return Number(/VmHWM:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))[1]) / 1024;
+  return Math.max(...serverProcesses(pid).map((p) =>
+    Number(/VmHWM:\s+(\d+)/.exec(fs.readFileSync(`/proc/${p}/status`, 'utf8'))[1]) / 1024));
 }
 
 function sleep(ms) {
@@ -340,9 +353,10 @@ test('a pause of the server itself cuts nobody, and a flood is cut with one line
   }, 100);
   t.after(() => clearInterval(timer));
   await sleep(1000);
-  process.kill(server.pid, 'SIGSTOP');
+  const processes = serverProcesses(server.pid);
+  for (const p of processes) process.kill(p, 'SIGSTOP');
   await sleep(4500);
-  process.kill(server.pid, 'SIGCONT');
+  for (const p of processes) process.kill(p, 'SIGCONT');
   await sleep(1000);
   clearInterval(timer);
   for (const [to, slot] of [[host, 2], [guest, 0]]) {
@@ -404,3 +418,5 @@ test('a connection the server cuts frees its address\'s place at once', async (t
   });
   assert.ok(await freed);
 });
+
+module.exports = { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST };

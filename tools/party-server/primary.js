@@ -1,0 +1,206 @@
+'use strict';
+// The primary of a party server started with --workers N. It runs N worker
+// processes (worker.js), accepts every TCP connection itself, reads its HTTP
+// request head and hands the connection, with the bytes read, to a worker:
+// a join ("/api/party/CODE") to the worker the code names (lobby.js
+// workerOfCode), anything else (a new party, an unknown or malformed code, a
+// wrong path) to the live worker with the fewest connections, which answers
+// as a lone server would.
+//
+// Only the primary sees every connection, so it holds the limits on
+// connections at once (per address and in all) and the upgrade deadline up
+// to the hand-over; the worker gets what is left of the deadline and reports
+// each handed connection's close, so that the counts stay right. A worker
+// that dies is started again after a second, and the parties it held are
+// lost. SIGTERM or SIGINT stop the workers, then the primary.
+
+const net = require('net');
+const path = require('path');
+const { fork } = require('child_process');
+const { ConnectionGuard, whenDone } = require('./limits');
+const { workerOfCode } = require('./lobby');
+const { PARTY_PATH, UPGRADE_SLACK, refuseUpgrade } = require('./service');
+
+const WORKER = path.join(__dirname, 'worker.js');
+// Node's HTTP server answers a longer request head with 431 too.
+const MAX_HEAD_BYTES = 16 * 1024;
+const HEAD_END = '\r\n\r\n';
+const REQUEST_LINE = /^[A-Z]+ (\S+) HTTP\/1\.[01]\r\n/;
+// A worker that dies at once must not be restarted in a tight loop.
+const RESTART_DELAY_MS = 1000;
+const STOP_GRACE_MS = 2000;
+
+// A paused socket's handle goes on reading from the kernel, and what it read
+// after the hand-over would be dropped with it (a client's hello, once the
+// worker has answered its upgrade). Node has no public call to stop it.
+function stopReading(socket) {
+  socket.pause();
+  if (socket._handle && socket._handle.reading) {
+    socket._handle.reading = false;
+    socket._handle.readStop();
+  }
+}
+
+function runPrimary(options, args) {
+  const log = options.verbose ? (line) => process.stderr.write(`party-server: ${line}\n`) : () => {};
+  const guard = new ConnectionGuard({ perAddress: options.maxConnectionsPerAddress,
+                                      upgradeTimeoutMs: options.upgradeTimeoutMs }, log);
+  const workers = []; // { child, index, open, ready }
+  const handed = new Map(); // id of a handed connection -> { key, worker, party }
+  let nextId = 1;
+  let held = 0; // connections not handed over: their request head still coming, or refused
+  let partyConnections = 0; // handed connections on a party path
+  let turn = 0;
+  let listening = false;
+  let stopping = false;
+
+  const alive = (w) => w.child.exitCode === null && w.child.signalCode === null && w.child.connected;
+
+  function startWorker(index) {
+    const child = fork(WORKER, [String(index), ...args]);
+    const w = { child, index, open: 0, ready: false };
+    workers[index] = w;
+    log(`worker ${index} is process ${child.pid}`);
+    child.on('error', (e) => process.stderr.write(`party-server: worker ${index}: ${e.message}\n`));
+    child.on('message', (message) => {
+      if (message.t === 'closed') closed(message.id);
+      if (message.t === 'ready') {
+        w.ready = true;
+        listenOnceReady();
+      }
+    });
+    child.on('exit', (code, signal) => {
+      for (const [id, c] of handed) if (c.worker === w) closed(id);
+      if (stopping) return;
+      process.stderr.write(`party-server: worker ${index} ended (${signal || `exit status ${code}`}); ` +
+                           'the parties it held are lost, a new worker starts\n');
+      setTimeout(() => {
+        if (!stopping) startWorker(index);
+      }, RESTART_DELAY_MS);
+    });
+  }
+
+  function listenOnceReady() {
+    if (listening || !workers.every((w) => w.ready)) return;
+    listening = true;
+    server.listen(options.port, options.host, () => {
+      process.stdout.write(`listening ${server.address().port}\n`);
+    });
+  }
+
+  // The worker for a request target: where the code lives, or the live
+  // worker with the fewest connections (ties taken in turn); null when none lives.
+  function pick(target) {
+    const match = PARTY_PATH.exec(target);
+    const home = match ? workers[workerOfCode(match[1].toUpperCase(), workers.length)] : null;
+    if (home && alive(home)) return home;
+    let best = null;
+    for (let k = 0; k < workers.length; k++) {
+      const w = workers[(turn + k) % workers.length];
+      if (alive(w) && (!best || w.open < best.open)) best = w;
+    }
+    turn = (turn + 1) % workers.length;
+    return best;
+  }
+
+  function accept(socket) {
+    socket.on('error', () => {});
+    if (held + handed.size >= options.maxConnections + UPGRADE_SLACK) {
+      socket.destroy();
+      return;
+    }
+    const key = guard.take(socket.remoteAddress);
+    if (key === null) {
+      socket.destroy();
+      return;
+    }
+    const acceptedAt = Date.now();
+    guard.expectUpgrade(socket);
+    held++;
+    let passed = false;
+    whenDone(socket, () => {
+      if (passed) return;
+      held--;
+      guard.release(key);
+    });
+    let head = Buffer.alloc(0);
+    const onData = (chunk) => {
+      head = Buffer.concat([head, chunk]);
+      const end = head.indexOf(HEAD_END);
+      if (end < 0 && head.length <= MAX_HEAD_BYTES) return;
+      socket.removeListener('data', onData);
+      if (end < 0 || end > MAX_HEAD_BYTES) {
+        refuseUpgrade(socket, 431);
+        return;
+      }
+      passed = handOver(socket, key, head, acceptedAt);
+      if (passed) held--;
+    };
+    socket.on('data', onData);
+  }
+
+  // Passes the connection to its worker; false when it was refused instead.
+  function handOver(socket, key, head, acceptedAt) {
+    const line = REQUEST_LINE.exec(head.toString('latin1', 0, head.indexOf(HEAD_END) + 2));
+    const target = line ? line[1] : '';
+    const party = PARTY_PATH.test(target);
+    const w = pick(target);
+    if (!w || (party && partyConnections >= options.maxConnections)) {
+      refuseUpgrade(socket, 503);
+      return false;
+    }
+    stopReading(socket);
+    guard.upgraded(socket); // the worker holds the connection to what is left of the deadline
+    const id = nextId++;
+    handed.set(id, { key, worker: w, party });
+    w.open++;
+    if (party) partyConnections++;
+    const message = { t: 'connection', id, head: head.toString('base64'),
+                      deadlineMs: Math.max(1, options.upgradeTimeoutMs - (Date.now() - acceptedAt)) };
+    w.child.send(message, socket, (e) => {
+      if (!e) return;
+      socket.destroy();
+      closed(id);
+    });
+    return true;
+  }
+
+  function closed(id) {
+    const c = handed.get(id);
+    if (!c) return;
+    handed.delete(id);
+    c.worker.open--;
+    if (c.party) partyConnections--;
+    guard.release(c.key);
+  }
+
+  function stop() {
+    if (stopping) return;
+    stopping = true;
+    server.close();
+    const live = workers.filter(alive);
+    let left = live.length;
+    if (left === 0) process.exit(0);
+    for (const w of live) {
+      w.child.once('exit', () => {
+        if (--left === 0) process.exit(0);
+      });
+      w.child.kill('SIGTERM');
+    }
+    setTimeout(() => {
+      for (const w of live) w.child.kill('SIGKILL');
+      process.exit(0);
+    }, STOP_GRACE_MS).unref();
+  }
+
+  const server = net.createServer(accept);
+  server.on('error', (e) => {
+    process.stderr.write(`party-server: ${e.message}\n`);
+    process.exit(1); // the workers stop when their channel closes
+  });
+  for (let i = 0; i < options.workers; i++) startWorker(i);
+  process.on('SIGTERM', stop);
+  process.on('SIGINT', stop);
+}
+
+module.exports = { runPrimary };

@@ -1,0 +1,107 @@
+'use strict';
+// The party server spread over two worker processes (--workers 2): every
+// test of server.test.js once more, since the lobby, the limits and the
+// defences must hold across processes, and then what only a spread server
+// does: routing by the code, counting for all workers, restarting a worker.
+
+process.env.KORVALO_PARTY_TEST_WORKERS = '2';
+const test = require('node:test');
+const assert = require('node:assert');
+const fs = require('fs');
+const WebSocket = require('ws');
+const { workerOfCode } = require('../lobby');
+const { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST } =
+  require('./server.test');
+
+const worker = (code) => workerOfCode(code, 2);
+const NO_PARTY = { t: 'error', msg: 'No party with that code.' };
+
+// How the server answers a new connection, which stays open if it can:
+// 'open', the HTTP status of a refused upgrade, or 'cut'.
+function answer(url, localAddress = '127.0.0.1') {
+  const ws = new WebSocket(url, { localAddress });
+  ws.on('error', () => {});
+  return new Promise((resolve) => {
+    ws.on('open', () => resolve('open'));
+    ws.on('unexpected-response', (req, res) => resolve(res.statusCode));
+    ws.on('close', () => resolve('cut'));
+  });
+}
+
+// Tries `done` for up to two seconds; whether it came true.
+async function eventually(done) {
+  for (let i = 0; i < 40; i++) {
+    if (await done()) return true;
+    await sleep(50);
+  }
+  return false;
+}
+
+// Every one of the processes has ended (a zombie has: its parent may be
+// gone, and nobody may reap it).
+async function gone(processes) {
+  const ended = (p) => !fs.existsSync(`/proc/${p}/stat`) || /\) Z /.test(fs.readFileSync(`/proc/${p}/stat`, 'utf8'));
+  return eventually(() => processes.every(ended));
+}
+
+test('new parties go to both workers, and every join reaches the party its code names', async (t) => {
+  const server = await startServer(t);
+  const parties = [];
+  for (let i = 0; i < 4; i++) parties.push(await party(server, 2)); // the guest joins by the host's code
+  assert.deepStrictEqual(parties.map(([host]) => worker(host.code)).sort(), [0, 0, 1, 1]);
+  const a = parties.find(([host]) => worker(host.code) === 0);
+  const b = parties.find(([host]) => worker(host.code) === 1);
+  const lower = await enter(server, b[0].code.toLowerCase(), 'LOWER'); // codes are upper-cased here too
+  while ((await b[0].text('room')).members.length < 3);
+  await startMatch(a);
+  await startMatch([...b, lower]);
+  a[1].send(input(2, FIRST));
+  b[1].send(input(2, FIRST, 3));
+  assert.deepStrictEqual(await a[0].binary(), input(2, FIRST));
+  assert.deepStrictEqual(await b[0].binary(), input(2, FIRST, 3));
+  assert.strictEqual(await a[0].binary(100), null);
+  for (const code of ['A0000', 'B0000', 'AB', '%41BCDE']) { // unknown codes of each worker, and no codes
+    assert.deepStrictEqual(await new Client(server.url(code)).text('error'), NO_PARTY);
+  }
+});
+
+test('the limits count the connections of every worker, and a closed one frees its place', async (t) => {
+  const server = await startServer(t, ['--max-connections', '4', '--max-connections-per-address', '2']);
+  const mine = [await enter(server, null, 'A'), await enter(server, null, 'A')];
+  assert.notStrictEqual(worker(mine[0].code), worker(mine[1].code));
+  assert.strictEqual(await answer(server.url()), 'cut'); // a third from one address
+  await enter(server, mine[0].code, 'B', '127.0.0.2');
+  await enter(server, mine[1].code, 'C', '127.0.0.3');
+  assert.strictEqual(await answer(server.url(), '127.0.0.4'), 503); // a fifth in all
+  mine[0].ws.close();
+  await mine[0].closed;
+  // The worker's report of a close the client began may reach the primary a moment after the client sees it.
+  assert.ok(await eventually(async () => (await answer(server.url())) === 'open'), 'the closed one still counts');
+  assert.strictEqual(await answer(server.url(), '127.0.0.4'), 503); // and the new one counts
+
+  const processes = serverProcesses(server.pid); // workers of a primary that is gone stop too
+  process.kill(server.pid, 'SIGKILL');
+  assert.ok(await gone(processes));
+});
+
+test('a worker that dies is started again without its parties, and a stopped server stops its workers', async (t) => {
+  const server = await startServer(t, ['--verbose'], true);
+  const [lost, kept] = [await party(server, 2), await party(server, 2)];
+  const dead = worker(lost[0].code);
+  assert.notStrictEqual(dead, worker(kept[0].code));
+  const pid = Number(new RegExp(`worker ${dead} is process (\\d+)`).exec(server.log())[1]);
+  process.kill(pid, 'SIGKILL');
+  for (const m of lost) assert.strictEqual(await m.closed, 1006);
+  assert.ok(await pingPong(kept[1]));
+  assert.deepStrictEqual(await new Client(server.url(lost[0].code)).text('error'), NO_PARTY);
+  assert.ok(await eventually(() => server.log().match(new RegExp(`worker ${dead} is process`, 'g')).length === 2));
+  const codes = [];
+  for (let i = 0; i < 3; i++) codes.push((await party(server, 2))[0].code);
+  assert.ok(codes.some((code) => worker(code) === dead), `no party on the new worker: ${codes}`);
+  assert.match(server.log(), new RegExp(`worker ${dead} ended \\(SIGKILL\\); the parties it held are lost`));
+
+  const processes = serverProcesses(server.pid);
+  process.kill(server.pid, 'SIGTERM');
+  assert.strictEqual(await server.exited, 0);
+  assert.ok(await gone(processes));
+});
