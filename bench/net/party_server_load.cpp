@@ -1,15 +1,17 @@
-// Load figures of the party server (tools/party-server, run on 127.0.0.1),
+// Load figures of the party server (tools/party-server, run on 127.0.0.1
+// with WORKERS worker processes, 4 unless given; 1 is the lone process),
 // driven by the game's own WebSocket client:
 //   1. PARTIES parties of four in a match, each player sending one input
 //      message per 60 Hz net tick for SECONDS (from the first tick after the
 //      neutral opening, as the game does): the relayed message rate, the
-//      delivery time, the server's memory, and every message lost, out of
+//      delivery time, each server process's share of a core, the server's
+//      memory (all its processes together), and every message lost, out of
 //      order or delivered into another party (all should be 0);
 //   2. CONNECTIONS connections opened (with a hello) and closed one after
 //      the other, with the server's memory every tenth of the way.
 // Every client here comes from 127.0.0.1, so the server's limit of
 // connections per address is lifted to the number of players.
-// Run from the build tree: bench/net/party_server_load [PARTIES SECONDS CONNECTIONS]
+// Run from the build tree: bench/net/party_server_load [PARTIES SECONDS CONNECTIONS [WORKERS]]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -34,6 +36,7 @@ constexpr int kPartySize = 4;
 constexpr double kNetTickSeconds = 1.0 / 60.0;
 constexpr auto kAnswerTimeout = std::chrono::seconds(10);
 constexpr int kMemorySamples = 10;
+constexpr int kDefaultWorkers = 4;
 
 struct Player {
     WebSocket ws;
@@ -141,13 +144,16 @@ bool startParty(std::vector<std::unique_ptr<Player>>& players, int party, const 
     return true;
 }
 
+// The sum over the server's processes.
 double megabytes(const PartyServerProcess& server, const char* field) {
-    return processMemoryKb(server.pid(), field) / 1024.0;
+    long kb = 0;
+    for (pid_t pid : serverProcesses(server.pid())) kb += processMemoryKb(pid, field);
+    return kb / 1024.0;
 }
 
-// Processor seconds the server has used so far (user and system).
-double cpuSeconds(const PartyServerProcess& server) {
-    std::FILE* f = std::fopen(("/proc/" + std::to_string(server.pid()) + "/stat").c_str(), "r");
+// Processor seconds a process has used so far (user and system).
+double cpuSeconds(pid_t pid) {
+    std::FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
     if (!f) return 0;
     char text[1024] = {};
     const size_t n = std::fread(text, 1, sizeof text - 1, f);
@@ -159,13 +165,33 @@ double cpuSeconds(const PartyServerProcess& server) {
     return (double)(user + system) / (double)sysconf(_SC_CLK_TCK);
 }
 
-// The server, with room for every player of the run on one address.
-std::vector<std::string> serverOptions(int players) {
-    return {"--max-connections-per-address", std::to_string(std::max(players, 1))};
+std::vector<double> cpuSeconds(const std::vector<pid_t>& pids) {
+    std::vector<double> seconds;
+    for (pid_t pid : pids) seconds.push_back(cpuSeconds(pid));
+    return seconds;
 }
 
-void relayLoad(int parties, double seconds) {
-    PartyServerProcess server(serverOptions(parties * kPartySize));
+// Each process's share of a core over `elapsed` seconds: the primary's
+// first when there are workers.
+void printCoreShares(const std::vector<double>& before, const std::vector<double>& after, double elapsed) {
+    double total = 0;
+    for (size_t i = 0; i < after.size(); ++i) total += after[i] - before[i];
+    std::printf("  server processor time %.1f s in %.1f s; share of a core:", total, elapsed);
+    for (size_t i = 0; i < after.size(); ++i) {
+        const char* label = after.size() == 1 ? "" : i == 0 ? " primary" : i == 1 ? ", workers" : "";
+        std::printf("%s %.0f %%", label, 100.0 * (after[i] - before[i]) / elapsed);
+    }
+    std::printf("\n");
+}
+
+// The server with its workers, with room for every player of the run on one address.
+std::vector<std::string> serverOptions(int players, int workers) {
+    return {"--max-connections-per-address", std::to_string(std::max(players, 1)), "--workers",
+            std::to_string(workers)};
+}
+
+void relayLoad(int parties, double seconds, int workers) {
+    PartyServerProcess server(serverOptions(parties * kPartySize, workers));
     if (!server.running()) {
         std::printf("party server: %s\n", server.problem().c_str());
         return;
@@ -182,7 +208,8 @@ void relayLoad(int parties, double seconds) {
     const double setUpMb = megabytes(server, "VmRSS");
     Tally tally;
     const int ticks = (int)(seconds / kNetTickSeconds);
-    const double cpuBefore = cpuSeconds(server);
+    const std::vector<pid_t> processes = serverProcesses(server.pid());
+    const std::vector<double> cpuBefore = cpuSeconds(processes);
     const auto start = Clock::now();
     int sentTicks = 0;
     long sent = 0;
@@ -208,7 +235,7 @@ void relayLoad(int parties, double seconds) {
         if (!any) std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    const double serverCpu = cpuSeconds(server) - cpuBefore;
+    const std::vector<double> cpuAfter = cpuSeconds(processes);
     long delivered = 0, failed = 0;
     for (auto& party : all)
         for (auto& p : party) {
@@ -220,21 +247,23 @@ void relayLoad(int parties, double seconds) {
     auto percentile = [&](double q) {
         return tally.latencyMs.empty() ? 0.0 : tally.latencyMs[(size_t)(q * (double)(tally.latencyMs.size() - 1))];
     };
-    std::printf("relay: %d parties x %d players, one input message per player every 1/60 s for %.0f s\n", parties,
-                kPartySize, seconds);
+    std::printf("relay: %d parties x %d players, one input message per player every 1/60 s for %.0f s; server: ",
+                parties, kPartySize, seconds);
+    if (workers == 1) std::printf("one process\n");
+    else std::printf("a primary and %d workers\n", workers);
     std::printf("  messages sent %ld, delivered %ld of %ld, %.0f relayed per second\n", sent, delivered, expected,
                 delivered / std::min(elapsed, seconds));
     std::printf("  lost %ld, out of order %ld, into another party %ld, connections failed %ld\n",
                 std::max(0L, expected - delivered), tally.outOfOrder, tally.wrongParty, failed);
     std::printf("  delivery time (send to receive): median %.2f ms, 99th percentile %.2f ms, worst %.2f ms\n",
                 percentile(0.5), percentile(0.99), percentile(1.0));
-    std::printf("  server memory: %.0f MB idle, %.0f MB with the parties, peak %.0f MB; server processor time "
-                "%.1f s in %.1f s\n",
-                idleMb, setUpMb, megabytes(server, "VmHWM"), serverCpu, elapsed);
+    printCoreShares(cpuBefore, cpuAfter, elapsed);
+    std::printf("  server memory: %.0f MB idle, %.0f MB with the parties, peak %.0f MB (each process's peak, summed)\n",
+                idleMb, setUpMb, megabytes(server, "VmHWM"));
 }
 
-void connectionLoop(int connections) {
-    PartyServerProcess server(serverOptions(connections));
+void connectionLoop(int connections, int workers) {
+    PartyServerProcess server(serverOptions(connections, workers));
     if (!server.running()) return;
     std::printf("connections: %d opened (hello, welcome) and closed in turn; server memory in MB every %d:\n ",
                 connections, connections / kMemorySamples);
@@ -255,11 +284,12 @@ int main(int argc, char** argv) {
     const int parties = argc > 1 ? std::atoi(argv[1]) : 100;
     const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
     const int connections = argc > 3 ? std::atoi(argv[3]) : 1000;
-    if (parties < 1 || seconds <= 0 || connections < kMemorySamples) {
-        std::printf("usage: party_server_load [PARTIES SECONDS CONNECTIONS]\n");
+    const int workers = argc > 4 ? std::atoi(argv[4]) : kDefaultWorkers;
+    if (parties < 1 || seconds <= 0 || connections < kMemorySamples || workers < 1) {
+        std::printf("usage: party_server_load [PARTIES SECONDS CONNECTIONS [WORKERS]]\n");
         return 2;
     }
-    relayLoad(parties, seconds);
-    connectionLoop(connections);
+    relayLoad(parties, seconds, workers);
+    connectionLoop(connections, workers);
     return 0;
 }

@@ -80,3 +80,10 @@ long processMemoryKb(pid_t pid, const char* field) {
             return std::atol(line.c_str() + length + 1);
     return 0;
 }
+
+std::vector<pid_t> serverProcesses(pid_t pid) {
+    std::vector<pid_t> pids = {pid};
+    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    for (long child; children >> child;) pids.push_back((pid_t)child);
+    return pids;
+}

@@ -31,3 +31,6 @@ private:
 // A memory figure of a process in KiB from /proc (field "VmRSS" for the
 // resident size, "VmHWM" for its peak); 0 when unreadable.
 long processMemoryKb(pid_t pid, const char* field);
+// The server's process followed by its workers' (the children that
+// "--workers N" starts), from /proc.
+std::vector<pid_t> serverProcesses(pid_t pid);
