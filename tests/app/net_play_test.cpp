@@ -7,13 +7,18 @@
 
 #include <signal.h>
 
+#include <functional>
 #include <map>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/app/game_process.h"
+#include "net/party.h"
+#include "net/websocket.h"
+#include "tests/app/hostile_member.h"
 #include "tests/net/party_server_process.h"
 
 namespace fs = std::filesystem;
@@ -21,12 +26,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Short matches on the cheapest graphics: software GL draws a frame in a
-// fraction of a second. The driver's match clock counts frames while the
-// netcode runs on frame time (at most 0.1 s a frame), so ten frames a second
-// give every machine the same six net ticks a frame.
-constexpr const char* kSettings = "graphics=2\n";
+// Short matches on the cheapest graphics (a settings file without a
+// "mouseSens" line would reset graphics to the highest), where software GL
+// draws a frame in about 0.2 s. The driver's match clock counts frames while
+// the netcode runs on frame time (at most 0.1 s a frame), so at ten frames a
+// second or fewer every machine plays the same six net ticks a frame.
+constexpr const char* kSettings = "graphics=2\nmouseSens=5\n";
 constexpr const char* kFramesPerSecond = "10";
+// What a run may take: the lobby, then sixty frames per second of match
+// clock at up to half a second a frame (a slow machine drawing two games).
+std::chrono::seconds runLimit(int matchSeconds) { return std::chrono::seconds(90 + matchSeconds * 60 / 2); }
 
 struct Lines {
     std::vector<std::string> members;
@@ -77,32 +86,38 @@ int commonChecks(const Lines& a, const Lines& b, int fromTick, std::vector<int>&
 const std::vector<std::string> kServerOptions = {"--hello-timeout-ms", "60000", "--max-messages-per-second", "1000"};
 
 struct Party {
-    PartyServerProcess server{kServerOptions};
+    PartyServerProcess server;
     fs::path dir;
     GameProcess host, joiner;
     std::string code;
+    std::chrono::seconds limit{0};
+    std::string members = "2";        // the host starts once this many are in
+    std::function<void()> holdLobby; // run before the joiner starts
 
-    explicit Party(const std::string& name)
-        : dir(prepareGameFolder(name, kSettings)), host(dir, "host"), joiner(dir, "joiner") {}
+    explicit Party(const std::string& name, const std::vector<std::string>& serverOptions = kServerOptions)
+        : server(serverOptions), dir(prepareGameFolder(name, kSettings)), host(dir, "host"), joiner(dir, "joiner") {}
 
     // Host and joiner, each with its own extra environment.
-    void start(const std::string& mode, const std::string& seconds, const std::vector<std::string>& hostEnv = {},
+    void start(const std::string& mode, int seconds, const std::vector<std::string>& hostEnv = {},
                const std::vector<std::string>& joinerEnv = {}) {
         ASSERT_TRUE(server.running()) << server.problem();
+        limit = runLimit(seconds);
         const std::string url = server.url("");
-        const std::vector<std::string> common = {"--server", url, "--fps", kFramesPerSecond, "--net-seconds", seconds};
+        const std::vector<std::string> common = {"--server",    url, "--fps", kFramesPerSecond,
+                                                 "--net-seconds", std::to_string(seconds)};
         std::vector<std::string> hostArgs = common, joinerArgs = common;
-        hostArgs.insert(hostArgs.end(), {"--net-host", "HOSTY", mode, "2"});
+        hostArgs.insert(hostArgs.end(), {"--net-host", "HOSTY", mode, members});
         ASSERT_TRUE(host.start(hostArgs, hostEnv));
         ASSERT_TRUE(waitUntil(90s, [&] { return !(code = codeIn(host.out())).empty() || host.ended(); }))
             << host.err();
         ASSERT_FALSE(code.empty()) << host.out() << host.err();
+        if (holdLobby) holdLobby();
         joinerArgs.insert(joinerArgs.end(), {"--net-join", code, "JOINY"});
         ASSERT_TRUE(joiner.start(joinerArgs, joinerEnv));
     }
     void finish() {
-        EXPECT_EQ(waitForExit(host, 120s), 0) << host.err();
-        EXPECT_EQ(waitForExit(joiner, 120s), 0) << joiner.err();
+        EXPECT_EQ(waitForExit(host, limit), 0) << host.err();
+        EXPECT_EQ(waitForExit(joiner, limit), 0) << joiner.err();
     }
 };
 
@@ -114,27 +129,47 @@ void expectInStep(const Lines& a, const Lines& b, int fromTick, int atLeast) {
 
 } // namespace
 
+// The host pictures its lobby once it has stood four seconds of frames with
+// two members in it, and the joiner is quicker than that: a member who is
+// never ready keeps the lobby open until the picture is there, then leaves.
+void visitLobbyUntil(const std::string& url, const std::function<bool()>& done) {
+    WebSocket ws;
+    ws.connect(url);
+    ASSERT_TRUE(waitUntil(60s, [&] { return ws.state() == WsState::open; })) << ws.lastError();
+    ws.sendText("{\"t\":\"hello\",\"alias\":\"VISITOR\",\"ver\":" + std::to_string(kProtocolVersion) + "}");
+    EXPECT_TRUE(waitUntil(300s, [&] {
+        for (WsMessage m; ws.poll(m);) {
+        }
+        return done();
+    }));
+    ws.close();
+}
+
 TEST(NetPlay, HostAndJoinerPlayOneMatchInStep) {
     Party p("net_play_basic");
-    p.start("2v2", "15", {"KORVALO_NETSHOT=" + (p.dir / "host").string(), "KORVALO_NETWHEEL=1"});
+    p.holdLobby = [&] {
+        visitLobbyUntil(p.server.url("/api/party/" + p.code), [&] { return fs::exists(p.dir / "host_lobby.png"); });
+    };
+    p.start("2v2", 30, {"KORVALO_NETSHOT=" + (p.dir / "host").string(), "KORVALO_NETWHEEL=1"});
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     EXPECT_EQ(h.members.size(), 2u) << p.host.out();
     EXPECT_EQ(j.members, h.members);
     EXPECT_NE(p.host.out().find("MEMBER HOSTY side=0 slot=0 host=1"), std::string::npos) << p.host.out();
-    expectInStep(h, j, 0, 3);
+    expectInStep(h, j, 0, 30); // thirty seconds of frames, six ticks each
     ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
     EXPECT_EQ(h.done.at("resyncs"), 0);
     EXPECT_EQ(j.done.at("resyncs"), 0);
     EXPECT_GE(j.done.at("emotes"), 1); // the joiner's emotes every 3 s
     EXPECT_GE(h.done.at("emotes"), 1);
-    for (const char* shot : {"host_lobby.png", "host_game1.png", "host_game.png"})
+    for (const char* shot : {"host_lobby.png", "host_game.png", "host_game1.png", "host_game2.png", "host_game3.png",
+                             "host_game4.png"})
         EXPECT_TRUE(fs::exists(p.dir / shot)) << shot;
 }
 
 TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
     Party p("net_play_desync");
-    p.start("2v2", "8", {}, {"KORVALO_DESYNC=1"});
+    p.start("2v2", 8, {}, {"KORVALO_DESYNC=1"});
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
@@ -145,11 +180,11 @@ TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
 
 TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     Party p("net_play_drop");
-    p.start("2v2", "8");
-    ASSERT_TRUE(waitUntil(120s, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
+    p.start("2v2", 8);
+    ASSERT_TRUE(waitUntil(p.limit, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
         << p.joiner.out();
     p.joiner.kill(SIGKILL);
-    EXPECT_EQ(waitForExit(p.host, 120s), 0) << p.host.err();
+    EXPECT_EQ(waitForExit(p.host, p.limit), 0) << p.host.err();
     const Lines h = readLines(p.host.out());
     EXPECT_TRUE(h.hasDone) << p.host.out();
     // The host's match went on past the moment the joiner was lost.
@@ -166,7 +201,7 @@ TEST(NetPlay, OneOnOneUnderLagAndJitterRollsBackButNeverSplits) {
     std::vector<std::string> hostEnv = lag, joinerEnv = lag;
     hostEnv.push_back("KORVALO_NETLOG=" + hostLog);
     joinerEnv.push_back("KORVALO_NETLOG=" + joinerLog);
-    p.start("1v1", "8", hostEnv, joinerEnv);
+    p.start("1v1", 8, hostEnv, joinerEnv);
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     EXPECT_NE(p.host.out().find("MEMBER HOSTY side=0 slot=0 host=1"), std::string::npos) << p.host.out();
@@ -180,4 +215,54 @@ TEST(NetPlay, OneOnOneUnderLagAndJitterRollsBackButNeverSplits) {
     // The shorter log is a prefix of the longer: the same ticks, line for line.
     const size_t n = std::min(a.size(), b.size());
     EXPECT_EQ(a.substr(0, n), b.substr(0, n));
+}
+
+// A third member who breaks the rules of the match (a gap in his ticks and a
+// tick far in the future, then leaving; or rewriting ticks he sent) must
+// neither freeze nor split the others' match: they play on in step, past the
+// moment he acted, to the end.
+void playWithAHostileThird(const char* name, Misbehaviour how) {
+    Party p(name);
+    p.members = "3";
+    p.start("2v2", 15);
+    HostileMember third(p.server.url(""), p.code, how);
+    third.start();
+    p.finish();
+    EXPECT_TRUE(third.startedMatch());
+    EXPECT_EQ(third.left(), how == Misbehaviour::leavesAfterAGap);
+    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
+    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
+    EXPECT_EQ(p.host.out().find("NETERROR"), std::string::npos) << p.host.out();
+    EXPECT_EQ(p.joiner.out().find("NETERROR"), std::string::npos) << p.joiner.out();
+    EXPECT_EQ(h.members.size(), 3u) << p.host.out();
+    expectInStep(h, j, 0, 5);
+    EXPECT_GT(h.checks.rbegin()->first, 1200);
+    EXPECT_GT(j.checks.rbegin()->first, 1200);
+}
+
+TEST(NetPlay, AMemberWhoLeavesAfterAGapInHisTicksFreezesNobody) {
+    playWithAHostileThird("net_play_gap", Misbehaviour::leavesAfterAGap);
+}
+
+TEST(NetPlay, AMemberWhoRewritesHisInputsSplitsNobody) {
+    playWithAHostileThird("net_play_rewrite", Misbehaviour::rewritesInputs);
+}
+
+// A server that stands still for 4.5 s mid-match (a busy machine) cuts
+// nobody: its limits are the public ones here, but for the slow start.
+TEST(NetPlay, AServerThatStallsMidMatchCutsNobody) {
+    Party p("net_play_server_stall", {"--hello-timeout-ms", "60000"});
+    p.start("2v2", 15);
+    ASSERT_TRUE(waitUntil(p.limit, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
+        << p.joiner.out();
+    ASSERT_EQ(kill(p.server.pid(), SIGSTOP), 0);
+    std::this_thread::sleep_for(4500ms);
+    ASSERT_EQ(kill(p.server.pid(), SIGCONT), 0);
+    p.finish();
+    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
+    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
+    EXPECT_EQ(p.host.out().find("NETERROR"), std::string::npos) << p.host.out();
+    EXPECT_EQ(p.joiner.out().find("NETERROR"), std::string::npos) << p.joiner.out();
+    expectInStep(h, j, 0, 5);
+    EXPECT_GT(h.checks.rbegin()->first, 1200);
 }
