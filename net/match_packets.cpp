@@ -11,11 +11,6 @@ namespace {
 constexpr int64_t kLastTick = INT32_MAX;
 constexpr size_t kResyncMinimum = 10;
 
-uint32_t getU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-
 void receiveInputs(NetParty& party, const uint8_t* bytes, size_t size) {
     const int slot = bytes[1];
     const int count = bytes[6];
@@ -63,6 +58,11 @@ void receiveResync(NetParty& party, const uint8_t* bytes, size_t size) {
 }
 
 } // namespace
+
+uint32_t getU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
 
 void putU32(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);

@@ -26,6 +26,8 @@ constexpr int kMaxRecordsPerPacket = 32; // as sent; up to 255 are accepted
 
 // Appends the value as 4 bytes, least significant first.
 void putU32(std::string& out, uint32_t value);
+// The value of 4 bytes, least significant first.
+uint32_t getU32(const uint8_t* bytes);
 // One input message of `count` (1..255) records of consecutive ticks.
 void buildInputPacket(std::string& out, int slot, int32_t firstTick, const NetInput* records, int count);
 void buildResyncPacket(std::string& out, int32_t tick, uint32_t hash, const MatchSnapshot& snapshot);

@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 #include "net/json.h"
+#include "net/match_packets.h"
 #include "net/websocket.h"
 #include "tests/net/party_server_process.h"
 
@@ -57,14 +58,8 @@ uint32_t nowMicros(Clock::time_point start) {
     return (uint32_t)std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
 }
 
-void putU32(std::string& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out += (char)((v >> (8 * i)) & 0xFF);
-}
-
-uint32_t getU32(const std::string& in, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | (uint8_t)in[at + (size_t)i];
-    return v;
+uint32_t u32At(const std::string& in, size_t at) {
+    return getU32(reinterpret_cast<const uint8_t*>(in.data()) + at);
 }
 
 // One input message of one record: the record carries the sender's party and
@@ -81,15 +76,15 @@ std::string inputMessage(int slot, int32_t tick, int party, uint32_t sentAt) {
 void check(Player& p, const std::string& bytes, Tally& t, Clock::time_point start) {
     if (bytes.size() != 15 || bytes[0] != 1) return;
     const int slot = (uint8_t)bytes[1];
-    const int32_t tick = (int32_t)getU32(bytes, 2);
-    if ((int)getU32(bytes, 7) != p.party || slot >= kPartySize) {
+    const int32_t tick = (int32_t)u32At(bytes, 2);
+    if ((int)u32At(bytes, 7) != p.party || slot >= kPartySize) {
         ++t.wrongParty;
         return;
     }
     if (tick != p.nextTick[slot]) ++t.outOfOrder;
     p.nextTick[slot] = tick + 1;
     ++p.received;
-    t.latencyMs.push_back((nowMicros(start) - getU32(bytes, 11)) / 1000.0);
+    t.latencyMs.push_back((nowMicros(start) - u32At(bytes, 11)) / 1000.0);
 }
 
 // The next text message of the type (others are dropped); null on time-out.

@@ -50,8 +50,7 @@ void sendInputs(WebSocket& ws, int slot, int32_t first, int32_t last, int32_t fr
 // The last tick of another player's relayed input message, or -1.
 int32_t lastTickOf(const std::string& bytes) {
     if (bytes.size() < kInputPacketHeader || (uint8_t)bytes[0] != kInputPacketType) return -1;
-    uint32_t first = 0;
-    for (int i = 0; i < 4; ++i) first |= uint32_t(uint8_t(bytes[2 + i])) << (8 * i);
+    const uint32_t first = getU32(reinterpret_cast<const uint8_t*>(bytes.data()) + 2);
     const int count = uint8_t(bytes[6]);
     return count > 0 && first < uint32_t(kFarFutureTick) ? int32_t(first) + count - 1 : -1;
 }
