@@ -115,6 +115,10 @@ struct Party {
         joinerArgs.insert(joinerArgs.end(), {"--net-join", code, "JOINY"});
         ASSERT_TRUE(joiner.start(joinerArgs, joinerEnv));
     }
+    // Until the joiner has confirmed its first checked tick: the match is on.
+    bool joinerChecked() {
+        return waitUntil(limit, [&] { return !readLines(joiner.out()).checks.empty() || joiner.ended(); });
+    }
     void finish() {
         EXPECT_EQ(waitForExit(host, limit), 0) << host.err();
         EXPECT_EQ(waitForExit(joiner, limit), 0) << joiner.err();
@@ -141,6 +145,36 @@ void expectInStep(const Lines& a, const Lines& b, int fromTick, int atLeast) {
     std::vector<int> differing;
     EXPECT_GE(commonChecks(a, b, fromTick, differing), atLeast);
     EXPECT_TRUE(differing.empty()) << "first differing tick " << differing.front();
+}
+
+// Host and joiner of a fifteen-second match played it to the end in step,
+// told of no error, and went on well past the start.
+void expectBothPlayedOn(const Party& p) {
+    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
+    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
+    EXPECT_EQ(p.host.out().find("NETERROR"), std::string::npos) << p.host.out();
+    EXPECT_EQ(p.joiner.out().find("NETERROR"), std::string::npos) << p.joiner.out();
+    expectInStep(h, j, 0, 5);
+    ASSERT_FALSE(h.checks.empty() || j.checks.empty());
+    EXPECT_GT(h.checks.rbegin()->first, 1200);
+    EXPECT_GT(j.checks.rbegin()->first, 1200);
+}
+
+// A third member who breaks the rules of the match (a gap in his ticks and a
+// tick far in the future, then leaving; or rewriting ticks he sent) must
+// neither freeze nor split the others' match: they play on in step, past the
+// moment he acted, to the end.
+void playWithAHostileThird(const char* name, Misbehaviour how) {
+    Party p(name);
+    p.members = "3";
+    p.start("2v2", 15);
+    HostileMember third(p.server.url(""), p.code, how);
+    third.start();
+    p.finish();
+    EXPECT_TRUE(third.startedMatch());
+    EXPECT_EQ(third.left(), how == Misbehaviour::leavesAfterAGap);
+    EXPECT_EQ(readLines(p.host.out()).members.size(), 3u) << p.host.out();
+    expectBothPlayedOn(p);
 }
 
 } // namespace
@@ -182,8 +216,7 @@ TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
 TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     Party p("net_play_drop");
     p.start("2v2", 8);
-    ASSERT_TRUE(waitUntil(p.limit, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
-        << p.joiner.out();
+    ASSERT_TRUE(p.joinerChecked()) << p.joiner.out();
     p.joiner.kill(SIGKILL);
     EXPECT_EQ(waitForExit(p.host, p.limit), 0) << p.host.err();
     const Lines h = readLines(p.host.out());
@@ -218,29 +251,6 @@ TEST(NetPlay, OneOnOneUnderLagAndJitterRollsBackButNeverSplits) {
     EXPECT_EQ(a.substr(0, n), b.substr(0, n));
 }
 
-// A third member who breaks the rules of the match (a gap in his ticks and a
-// tick far in the future, then leaving; or rewriting ticks he sent) must
-// neither freeze nor split the others' match: they play on in step, past the
-// moment he acted, to the end.
-void playWithAHostileThird(const char* name, Misbehaviour how) {
-    Party p(name);
-    p.members = "3";
-    p.start("2v2", 15);
-    HostileMember third(p.server.url(""), p.code, how);
-    third.start();
-    p.finish();
-    EXPECT_TRUE(third.startedMatch());
-    EXPECT_EQ(third.left(), how == Misbehaviour::leavesAfterAGap);
-    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
-    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
-    EXPECT_EQ(p.host.out().find("NETERROR"), std::string::npos) << p.host.out();
-    EXPECT_EQ(p.joiner.out().find("NETERROR"), std::string::npos) << p.joiner.out();
-    EXPECT_EQ(h.members.size(), 3u) << p.host.out();
-    expectInStep(h, j, 0, 5);
-    EXPECT_GT(h.checks.rbegin()->first, 1200);
-    EXPECT_GT(j.checks.rbegin()->first, 1200);
-}
-
 TEST(NetPlay, AMemberWhoLeavesAfterAGapInHisTicksFreezesNobody) {
     playWithAHostileThird("net_play_gap", Misbehaviour::leavesAfterAGap);
 }
@@ -254,16 +264,10 @@ TEST(NetPlay, AMemberWhoRewritesHisInputsSplitsNobody) {
 TEST(NetPlay, AServerThatStallsMidMatchCutsNobody) {
     Party p("net_play_server_stall", {"--hello-timeout-ms", "60000"});
     p.start("2v2", 15);
-    ASSERT_TRUE(waitUntil(p.limit, [&] { return !readLines(p.joiner.out()).checks.empty() || p.joiner.ended(); }))
-        << p.joiner.out();
+    ASSERT_TRUE(p.joinerChecked()) << p.joiner.out();
     ASSERT_EQ(kill(p.server.pid(), SIGSTOP), 0);
     std::this_thread::sleep_for(4500ms);
     ASSERT_EQ(kill(p.server.pid(), SIGCONT), 0);
     p.finish();
-    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
-    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
-    EXPECT_EQ(p.host.out().find("NETERROR"), std::string::npos) << p.host.out();
-    EXPECT_EQ(p.joiner.out().find("NETERROR"), std::string::npos) << p.joiner.out();
-    expectInStep(h, j, 0, 5);
-    EXPECT_GT(h.checks.rbegin()->first, 1200);
+    expectBothPlayedOn(p);
 }
