@@ -63,6 +63,14 @@ void logToStderr(int level, const char* text, va_list args) {
     else std::fprintf(stderr, "%s\n", line);
 }
 
+bool displayNamed() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
 void openWindow() {
     unsigned flags = FLAG_WINDOW_RESIZABLE | FLAG_VSYNC_HINT | FLAG_WINDOW_HIGHDPI;
     if (headlessRun) flags |= FLAG_WINDOW_HIDDEN | FLAG_WINDOW_UNFOCUSED;
@@ -74,8 +82,10 @@ void openWindow() {
     holdWarnings = false;
     if (!IsWindowReady()) {
         // Every run mode draws, the headless ones into a hidden window, so
-        // nothing can go on without one.
+        // nothing can go on without one. Without a display that says it all;
+        // with one, the window system's own words say what went wrong.
         std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        if (displayNamed()) std::fputs(heldWarnings.c_str(), stderr);
         std::exit(1);
     }
     std::fputs(heldWarnings.c_str(), stderr);

@@ -18,9 +18,12 @@ if command -v clang++ >/dev/null && command -v clang >/dev/null; then
 fi
 
 status=0
+# -noreset: by default Xvfb resets whenever its last client leaves, and a game
+# that connects during that reset is refused ("Failed to open display"), which
+# happens when one windowed test starts just as another ends.
 run_ctest() { # dir, ctest options...
     local dir=$1; shift
-    (cd "$dir" && xvfb-run -a -s "-screen 0 1920x1080x24" \
+    (cd "$dir" && xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
         ctest --output-on-failure -j"$jobs" --timeout 900 "$@") || status=1
 }
 echo "== unit tests under ASan and UBSan"

@@ -101,21 +101,37 @@ TEST(BuildProfile, RunsWithoutADisplayAndGivesTheSameCheckLineEveryRun) {
         << a.lines[1];
 }
 
+// What the game writes on standard error when run as "env ENV korvalo ARGS",
+// and its wait status.
+int runToldOnStderr(const std::string& env, const std::string& args, std::string& told) {
+    const std::string command = "env " + env + " " + KORVALO_BINARY + " " + args + " 2>&1 >/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    for (char buf[512]; std::fgets(buf, sizeof buf, pipe);) told += buf;
+    return pclose(pipe);
+}
+
 TEST(NoDisplay, EveryRunModeSaysSoInOneLineAndEndsWithStatusOne) {
     for (const char* args : {"", "--sim 1", "--humantest 1", "--demo", "--shot title 1 /dev/null"}) {
         std::string told;
-        const std::string command =
-            std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + KORVALO_BINARY + " " + args + " 2>&1 >/dev/null";
-        FILE* pipe = popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        for (char buf[512]; std::fgets(buf, sizeof buf, pipe);) told += buf;
-        const int status = pclose(pipe);
+        const int status = runToldOnStderr("-u DISPLAY -u WAYLAND_DISPLAY", args, told);
         ASSERT_TRUE(WIFEXITED(status)) << "[" << args << "] ended by a signal\n" << told;
         EXPECT_EQ(WEXITSTATUS(status), 1) << "[" << args << "]";
         EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << "[" << args << "]\n" << told;
         EXPECT_NE(told.find("needs a display"), std::string::npos) << told;
         EXPECT_NE(told.find("xvfb-run -a"), std::string::npos) << told;
     }
+}
+
+// A display that is named but cannot be reached: the same first line, then
+// the window system's own reason (a refused connection says which display).
+TEST(NoDisplay, AnUnreachableDisplayIsNamedInTheReason) {
+    std::string told;
+    const int status = runToldOnStderr("-u WAYLAND_DISPLAY DISPLAY=:9731", "--sim 1", told);
+    ASSERT_TRUE(WIFEXITED(status)) << told;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(told.rfind("korvalo: can't open a window", 0), 0u) << told;
+    EXPECT_NE(told.find(":9731"), std::string::npos) << told;
 }
 
 } // namespace
