@@ -157,7 +157,3 @@ bool groupsFit(const SkinGroups& groups, const SkinData& skin) {
 void skinGroups(const SkinGroups& groups, const Matrix m[JOINT_COUNT], float* positions, float* normals) {
     for (const SkinGroups::Group& group : groups.groups) skinGroup(groups, group, m, positions, normals);
 }
-
-void skinVertices(const SkinData& skin, const Matrix m[JOINT_COUNT], float* positions, float* normals) {
-    skinGroups(groupSkin(skin), m, positions, normals);
-}

@@ -19,5 +19,3 @@ bool groupsFit(const SkinGroups& groups, const SkinData& skin);
 // Writes 3 floats per vertex of the grouped part into positions and normals
 // (normals renormalised), each at its vertex's place in the part.
 void skinGroups(const SkinGroups& groups, const Matrix matrices[JOINT_COUNT], float* positions, float* normals);
-// The same straight from the skin data (grouping it first, each call).
-void skinVertices(const SkinData& skin, const Matrix matrices[JOINT_COUNT], float* positions, float* normals);

@@ -68,7 +68,6 @@ void drawOnlinePauseView() {
     drawMenu(onlinePauseMenu, 640, panel.y + 40, 46, 20, kMenuAccent, false, 0, 0);
 }
 
-
 void drawControlsView() {
     drawChromeTitle("CONTROLS", 640, 30, 84, 0, kTitleDepth);
     drawPanel({120, 126, 1040, 478}, kMenuAccent);

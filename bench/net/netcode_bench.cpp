@@ -22,6 +22,7 @@
 #include "app/anim_clock.h"
 #include "app/settings.h"
 #include "bench/counting_allocator.h"
+#include "bench/game_fonts.h"
 #include "bench/render/optional_window.h"
 #include "characters/character_builder.h"
 #include "characters/character_drawing.h"
@@ -34,7 +35,6 @@
 #include "render/arena.h"
 #include "render/renderer.h"
 #include "sim/match_driver.h"
-#include "ui/fonts.h"
 #include "ui/match_hud.h"
 #include "ui/player_tags.h"
 
@@ -51,8 +51,6 @@ double benchNow = 0;
 double benchClock() { return benchNow; }
 
 bool withHud = false; // a display is there: the HUD is laid out and the skins uploaded
-
-std::string besideProgram(const char* file) { return std::string(GetApplicationDirectory()) + "../../fonts/" + file; }
 
 // The host of a two-on-two match with one remote player, whose inputs are
 // always known a frame ahead, so the match never waits. The warm point is
@@ -162,9 +160,10 @@ void buildPlayers() {
     joinCharacterBuilders(threads);
 }
 
-void reportPerTick(benchmark::State& st, long allocationsBefore, int ticksPerIteration) {
-    st.counters["allocs/tick"] = benchmark::Counter(double(allocations - allocationsBefore) / ticksPerIteration,
-                                                    benchmark::Counter::kAvgIterations);
+// allocated: heap allocations over all iterations.
+void reportPerTick(benchmark::State& st, long allocated, int ticksPerIteration) {
+    st.counters["allocs/tick"] =
+        benchmark::Counter(double(allocated) / ticksPerIteration, benchmark::Counter::kAvgIterations);
 }
 
 void BM_WorstOnlineFrame(benchmark::State& st) {
@@ -186,8 +185,7 @@ void BM_WorstOnlineFrame(benchmark::State& st) {
         }
         st.ResumeTiming();
     }
-    st.counters["allocs/tick"] =
-        benchmark::Counter(double(counted) / kWorstFrameTicks, benchmark::Counter::kAvgIterations);
+    reportPerTick(st, counted, kWorstFrameTicks);
     st.counters["rollback"] = double(m.party->longestRollback);
     st.SetLabel(withHud ? "netcode, skinning and HUD, target under 4 ms"
                         : "no display: netcode and skinning only, target under 4 ms with the HUD");
@@ -204,7 +202,7 @@ void BM_ResimulatedTick(benchmark::State& st) {
         start = p.snapshotRing[(p.currentTick - kMaxRollbackTicks) % kSnapshotRingSize];
         rollbackTo(p, *m.match, p.currentTick - kMaxRollbackTicks, start.data(), start.size());
     }
-    reportPerTick(st, before, kMaxRollbackTicks);
+    reportPerTick(st, allocations - before, kMaxRollbackTicks);
     st.counters["per tick"] = benchmark::Counter(kMaxRollbackTicks, benchmark::Counter::kIsIterationInvariantRate |
                                                                          benchmark::Counter::kInvert);
 }
@@ -218,7 +216,7 @@ int main(int argc, char** argv) {
         withHud = true;
         settings = Settings{};
         initRenderer(renderer);
-        loadFontsFrom({besideProgram("Anton-Regular.ttf")}, {besideProgram("FiraSans-Bold.ttf")});
+        loadGameFontsForBench();
         for (int i = 0; i < 4; ++i) uploadCharacterModel(characterModels[i]);
         animClock = 1.0f;
     });

@@ -4,18 +4,17 @@
 // and the end of a match, against an empty canvas. No 3D world is drawn; only
 // the overlay is timed.
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/release/bench/ui/ui_hud_bench
-#include <string>
 #include <benchmark/benchmark.h>
 #include <raylib.h>
 
 #include "app/anim_clock.h"
 #include "app/settings.h"
+#include "bench/game_fonts.h"
 #include "bench/render/optional_window.h"
 #include "characters/animation.h"
 #include "characters/character_model.h"
 #include "render/arena.h"
 #include "render/renderer.h"
-#include "ui/fonts.h"
 #include "ui/match_hud.h"
 #include "ui/match_overlays.h"
 #include "ui/menu_lists.h"
@@ -25,8 +24,6 @@
 namespace {
 
 MatchState busy;
-
-std::string besideProgram(const char* file) { return std::string(GetApplicationDirectory()) + "../../fonts/" + file; }
 
 // Everything the overlay can show at once, seen from the chase view.
 void setUpBusyMatch() {
@@ -103,7 +100,7 @@ int main(int argc, char** argv) {
     return runBenchmarksWithOptionalWindow(argc, argv, 1280, 720, "hud bench", [] {
         settings = Settings{};
         initRenderer(renderer);
-        loadFontsFrom({besideProgram("Anton-Regular.ttf")}, {besideProgram("FiraSans-Bold.ttf")});
+        loadGameFontsForBench();
         setUpBusyMatch();
         benchmark::RegisterBenchmark("EmptyCanvas", BM_EmptyCanvas)->Unit(benchmark::kMillisecond)->MinTime(1.0);
         benchmark::RegisterBenchmark("BusyHudFrame", BM_BusyHudFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
