@@ -74,7 +74,7 @@ TEST_F(SnapshotTest, ImageHasTheWireLayout) {
         for (size_t at : {13, 20, 31, 1225, 1242, 1249, 1477 + 1, 1413})
             EXPECT_EQ(b[playerField(i, at)], 0) << "player " << i << " byte " << at;
     EXPECT_EQ(save(), b);
-    MatchSnapshot reused(6340, 0xAB);
+    MatchSnapshot reused(kSnapshotSize, 0xAB);
     saveSnapshot(s, reused);
     EXPECT_EQ(reused, b) << "a buffer that held other bytes gets its gaps cleared";
 }

@@ -91,7 +91,7 @@ template <class Draw> Batch capture(Draw draw) {
     for (int d = 0; d < batch.drawCounter; ++d) {
         const rlDrawCall& call = batch.draws[d];
         out.draws.insert(out.draws.end(), {call.mode, call.vertexCount, (int)call.textureId});
-        vertices += batch.draws[d].vertexCount;
+        vertices += call.vertexCount;
     }
     const rlVertexBuffer& b = batch.vertexBuffer[batch.currentBuffer];
     out.positions.assign(b.vertices, b.vertices + 3 * vertices);
