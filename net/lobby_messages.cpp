@@ -64,17 +64,35 @@ void readRoom(NetParty& party, const JsonValue& msg) {
     for (const JsonValue& member : jsonGet(msg, "members").items) party.members.push_back(readMember(member));
 }
 
+// A start is the lobby's: before the welcome the own id is unknown, and
+// during a match the slots are already in play.
+bool readsStart(const NetParty& party) { return party.state == PARTY_JOINED && !party.inMatch; }
+
+int32_t readSlotId(const JsonValue& entry) { return entry.kind == JsonKind::null ? 0 : readInt(entry, "id", 0); }
+
+// Every player in one slot at most: a match would wait for one who stands in
+// two slots in the second one too, where he never plays.
+bool slotsHoldDistinctPlayers(const JsonValue& slots) {
+    for (int k = 0; k < kNetSlots; ++k) {
+        const int32_t id = readSlotId(jsonAt(slots, size_t(k)));
+        for (int j = 0; id != 0 && j < k; ++j)
+            if (readSlotId(jsonAt(slots, size_t(j))) == id) return false;
+    }
+    return true;
+}
+
 void readStart(NetParty& party, const JsonValue& msg) {
+    const JsonValue& slots = jsonGet(msg, "slots");
+    if (!readsStart(party) || !slotsHoldDistinctPlayers(slots)) return;
     // The seed is the low 32 bits of the number, whatever kind "seed" is (so
     // anything but a finite number gives 0).
     party.seed = static_cast<uint32_t>(truncateJsonNumber(jsonGet(msg, "seed").number, 0));
     party.delay = std::clamp(readInt(msg, "delay", kDefaultDelayTicks), kMinDelay, kMaxDelay);
     party.settings = readSettings(jsonGet(msg, "settings"));
-    const JsonValue& slots = jsonGet(msg, "slots");
     party.ownSlot = -1;
     for (int k = 0; k < kNetSlots; ++k) {
         const JsonValue& entry = jsonAt(slots, size_t(k));
-        party.slotIds[k] = entry.kind == JsonKind::null ? 0 : readInt(entry, "id", 0);
+        party.slotIds[k] = readSlotId(entry);
         party.slotAliases[k] = entry.kind == JsonKind::null ? "" : readString(entry, "alias", "");
         if (party.slotIds[k] != 0 && party.slotIds[k] == party.ownId) party.ownSlot = k;
     }

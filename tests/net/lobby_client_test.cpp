@@ -45,13 +45,15 @@ TEST_F(LobbyMessages, RoomAndStartFallBackToDefaultsAndKeepIndicesInRange) {
     for (const char* ignored : {"", "{", "[1]", R"({"t":5,"host":1})", R"({"t":"rooms"})"}) read(ignored);
     EXPECT_EQ(party->hostId, 7);
 
-    read(R"({"t":"start","seed":4294967301,"delay":1,"slots":[{"id":4,"alias":"A"},null,{"id":4},7]})");
+    party->state = PARTY_JOINED; // a start is read in the lobby only
+    read(R"({"t":"start","seed":4294967301,"delay":1,"slots":[{"id":9,"alias":"A"},null,{"id":4},7]})");
     EXPECT_TRUE(party->started);
     EXPECT_EQ(party->seed, 5u); // the low 32 bits
     EXPECT_EQ(party->delay, 2);
     EXPECT_EQ(party->slotAliases[0], "A");
     EXPECT_EQ(party->slotIds[1], 0);
-    EXPECT_EQ(party->ownSlot, 2); // the last slot with the own id
+    EXPECT_EQ(party->slotIds[3], 0); // not an object
+    EXPECT_EQ(party->ownSlot, 2);
     struct Case {
         const char* fields;
         int delay;
@@ -63,6 +65,40 @@ TEST_F(LobbyMessages, RoomAndStartFallBackToDefaultsAndKeepIndicesInRange) {
         EXPECT_EQ(party->delay, c.delay) << c.fields;
         EXPECT_EQ(party->seed, c.seed) << c.fields;
         EXPECT_EQ(party->ownSlot, -1);
+    }
+}
+
+// A start belongs to the lobby: before the welcome or during a match it
+// would point the match at the wrong slots (or at none), and one that puts
+// the same player in two slots would have the match wait for him in both.
+TEST_F(LobbyMessages, AStartIsReadInTheLobbyOnlyAndOnlyWithDistinctPlayers) {
+    const std::string good = R"({"t":"start","seed":5,"slots":[{"id":7},null,{"id":4,"alias":"ME"},null]})";
+    party->ownId = 4;
+    party->state = PARTY_CONNECTING;
+    read(good);
+    EXPECT_FALSE(party->started);
+    EXPECT_EQ(party->slotIds[2], 0);
+
+    party->state = PARTY_JOINED;
+    read(good);
+    EXPECT_TRUE(party->started);
+    EXPECT_EQ(party->ownSlot, 2);
+
+    party->started = false, party->inMatch = true; // the match began
+    read(R"({"t":"start","seed":6,"delay":9,"slots":[{"id":4},{"id":7},null,null]})");
+    EXPECT_FALSE(party->started);
+    EXPECT_EQ(party->seed, 5u);
+    EXPECT_EQ(party->delay, kDefaultDelayTicks);
+    EXPECT_EQ(party->ownSlot, 2);
+    EXPECT_EQ(party->slotIds[0], 7);
+
+    party->inMatch = false; // back in the lobby: a start whose players repeat is refused whole
+    for (const char* slots : {R"([{"id":4},null,{"id":4},null])", R"([{"id":7},{"id":7.5},{"id":4},null])"}) {
+        read(std::string(R"({"t":"start","seed":8,"slots":)") + slots + "}");
+        EXPECT_FALSE(party->started) << slots;
+        EXPECT_EQ(party->seed, 5u) << slots;
+        EXPECT_EQ(party->slotIds[0], 7) << slots;
+        EXPECT_EQ(party->slotAliases[2], "ME") << slots;
     }
 }
 
