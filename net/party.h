@@ -117,6 +117,7 @@ struct NetParty {
     float ping = 0; // ms, 0 = not measured
     float totalStall = 0;
     std::deque<DelayedMessage> delayed;
+    size_t delayedBytes = 0; // what the delayed queue holds, each message with its record
     double pingSentAt = -1, nextPingAt = 0;
     bool helloSent = false; // the "hello" of this connection went out
     double lastHeardAt = 0; // netClock of the last message received

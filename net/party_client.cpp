@@ -22,6 +22,12 @@ constexpr const char* kNewPartyPath = "/api/party/new";
 constexpr const char* kJoinPartyPath = "/api/party/";
 constexpr const char* kDisconnected = "Disconnected from the party.";
 constexpr size_t kSettingsMessageMax = 255;
+// Messages wait in the delayed queue only for the frame between a "start" and
+// the match it begins, or for the test switches' simulated lag; a four-player
+// match brings a few kilobytes a second. 4 MiB is minutes of that, so only a
+// server flooding us reaches it, and the party then ends as the socket does
+// when its own queue overflows.
+constexpr size_t kDelayedBytesMax = size_t(4) << 20;
 
 // Test switches for lag and jitter on everything received, in seconds; read
 // once for the life of the program.
@@ -40,6 +46,8 @@ const SimulatedLag& simulatedLag() {
     static const SimulatedLag lag{envSeconds("KORVALO_LAG_MS"), envSeconds("KORVALO_JITTER_MS")};
     return lag;
 }
+
+size_t heldBytes(const DelayedMessage& message) { return sizeof message + message.bytes.size(); }
 
 void deliver(NetParty& party, DelayedMessage& message) {
     if (message.binary)
@@ -60,6 +68,12 @@ void endParty(NetParty& party, const std::string& reason) {
     party.state = PARTY_ENDED;
     if (party.errorText.empty()) party.errorText = reason;
     party.inMatch = false;
+}
+
+// Ends the party from this side, with the reason shown.
+void dropConnection(NetParty& party, const char* reason) {
+    endParty(party, reason);
+    party.socket.close();
 }
 
 // The server has said nothing at all for a long while, not even the answer
@@ -103,6 +117,7 @@ void connectParty(NetParty& party, const std::string& path, const std::string& a
     party.noticeTimer = 0;
     party.state = PARTY_CONNECTING;
     party.delayed.clear();
+    party.delayedBytes = 0;
     party.pingSentAt = -1;
     party.ping = 0;
     party.socketEndAt = -1;
@@ -184,6 +199,13 @@ void updateParty(NetParty& party, float dt) {
     while (party.socket.poll(message)) {
         party.lastHeardAt = now;
         delayMessage(party.delayed, std::move(message), now, lag.lag, lag.jitter);
+        party.delayedBytes += heldBytes(party.delayed.back());
+        if (party.delayedBytes > kDelayedBytesMax) {
+            party.delayed.clear();
+            party.delayedBytes = 0;
+            dropConnection(party, kWsErrorLostConnection);
+            return;
+        }
     }
     // The end of the socket is received like a message: after what came first.
     const bool socketEnded = socketState == WsState::closed || socketState == WsState::failed;
@@ -192,19 +214,22 @@ void updateParty(NetParty& party, float dt) {
     while (!party.delayed.empty() && party.delayed.front().deliverAt <= now && !awaitingMatchStart(party)) {
         DelayedMessage next = std::move(party.delayed.front());
         party.delayed.pop_front();
+        party.delayedBytes -= heldBytes(next);
         deliver(party, next);
         if (party.state == PARTY_ENDED) return;
     }
 
     if (socketState == WsState::open && party.helloSent && serverFellSilent(party, now)) {
-        endParty(party, kWsErrorLostConnection);
-        party.socket.close();
+        dropConnection(party, kWsErrorLostConnection);
         return;
     }
     if (socketState == WsState::open && party.helloSent && party.pingSentAt < 0 && now >= party.nextPingAt) {
         party.pingSentAt = now;
         sendPartyMessage(party, false, "{\"t\":\"ping\"}");
     }
-    if (socketEnded && now >= party.socketEndAt && party.delayed.empty())
+    // Messages held for a match that can no longer begin do not keep the end
+    // from being heard.
+    const bool heardAllBeforeEnd = party.delayed.empty() || awaitingMatchStart(party);
+    if (socketEnded && now >= party.socketEndAt && heardAllBeforeEnd)
         endParty(party, socketState == WsState::failed ? party.socket.lastError() : kDisconnected);
 }

@@ -1,6 +1,7 @@
 // The party's lobby client: how each message is read (defaults, clamping,
 // what is ignored), the order of the delayed queue, a server that falls
-// silent, and a whole party on the project's party server on 127.0.0.1.
+// silent, messages held behind a start, and a whole party
+// on the project's party server on 127.0.0.1.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -23,8 +24,37 @@ class LobbyMessages : public ::testing::Test {
 protected:
     void SetUp() override { netClock = fakeClock; }
     void read(const std::string& text) { handleLobbyMessage(*party, text); }
+
+    // Frames of the party (on the fake clock, which stands still) until
+    // done() holds or about four seconds have passed.
+    template <typename Done>
+    bool frameUntil(Done done) {
+        for (int i = 0; i < 2000 && !done(); ++i) {
+            updateParty(*party, 0.0f);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return done();
+    }
+    // The party connects to the hand-played server, which takes the upgrade;
+    // the hello and the first ping are out when this returns true.
+    bool connectTo(RawTestServer& raw) {
+        party->serverUrl = raw.url("");
+        createParty(*party, "MAYA");
+        return raw.accept() && raw.completeUpgrade() && frameUntil([&] { return party->pingSentAt >= 0; });
+    }
+    static std::string text(const std::string& json) { return serverFrameForTest(1, json); }
+    // The party ended from this side, showing the reason.
+    void expectDroppedWith(const char* reason) {
+        EXPECT_EQ(party->state, PARTY_ENDED);
+        EXPECT_EQ(party->errorText, reason);
+        EXPECT_EQ(party->socket.state(), WsState::closed);
+    }
+
     std::unique_ptr<NetParty> party = std::make_unique<NetParty>();
 };
+
+constexpr const char* kWelcome = R"({"t":"welcome","id":1,"code":"AB3CD"})";
+constexpr const char* kStartForOne = R"({"t":"start","seed":9,"slots":[{"id":1,"alias":"MAYA"},null,null,null]})";
 
 } // namespace
 
@@ -157,18 +187,8 @@ TEST_F(LobbyMessages, EmotesDropsAndPongs) {
 // end the party. A lobby that merely stood still does not.
 TEST_F(LobbyMessages, AServerSilentForTenSecondsWithAPingOutIsLost) {
     RawTestServer raw;
-    party->serverUrl = raw.url("");
-    createParty(*party, "MAYA");
-    ASSERT_TRUE(raw.accept() && raw.completeUpgrade());
-    auto frameUntil = [&](auto done) {
-        for (int i = 0; i < 2000 && !done(); ++i) {
-            updateParty(*party, 0.0f);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return done();
-    };
-    ASSERT_TRUE(frameUntil([&] { return party->pingSentAt >= 0; })); // the hello, then the first ping
-    raw.write(serverFrameForTest(1, R"({"t":"welcome","id":1,"code":"AB3CD"})") + serverFrameForTest(1, R"({"t":"pong"})"));
+    ASSERT_TRUE(connectTo(raw));
+    raw.write(text(kWelcome) + text(R"({"t":"pong"})"));
     ASSERT_TRUE(frameUntil([&] { return party->state == PARTY_JOINED && party->pingSentAt < 0; }));
 
     fakeNow += 30; // the game stood still: no ping was out meanwhile
@@ -183,9 +203,38 @@ TEST_F(LobbyMessages, AServerSilentForTenSecondsWithAPingOutIsLost) {
     EXPECT_EQ(party->state, PARTY_JOINED);
     fakeNow += 1.0;
     updateParty(*party, 0.0f);
-    EXPECT_EQ(party->state, PARTY_ENDED);
-    EXPECT_EQ(party->errorText, "Lost connection to the server.");
-    EXPECT_EQ(party->socket.state(), WsState::closed);
+    expectDroppedWith("Lost connection to the server.");
+}
+
+// A start before the welcome is not the party's: the welcome behind it is
+// read. Messages held behind a start (the match has not begun) neither keep
+// the socket's end from being heard nor pile up without end.
+TEST_F(LobbyMessages, MessagesHeldBehindAStartNeitherLockTheLobbyNorPileUp) {
+    {
+        RawTestServer raw;
+        ASSERT_TRUE(connectTo(raw));
+        raw.write(text(kStartForOne) + text(kWelcome) + text(R"({"t":"room","host":1,"members":[{"id":1}]})"));
+        ASSERT_TRUE(frameUntil([&] { return party->members.size() == 1; }));
+        EXPECT_EQ(party->state, PARTY_JOINED);
+        EXPECT_FALSE(party->started);
+
+        raw.write(text(kStartForOne) + text(R"({"t":"notice","msg":"HELD"})"));
+        ASSERT_TRUE(frameUntil([&] { return party->started; }));
+        raw.write(serverFrameForTest(8, std::string("\x03\xE8", 2))); // a close, 1000
+        ASSERT_TRUE(frameUntil([&] { return party->state == PARTY_ENDED; }));
+        EXPECT_EQ(party->errorText, "Disconnected from the party.");
+    }
+    {
+        RawTestServer raw;
+        ASSERT_TRUE(connectTo(raw));
+        raw.write(text(kWelcome) + text(kStartForOne));
+        ASSERT_TRUE(frameUntil([&] { return party->started; }));
+        const std::string flood = text(std::string(60000, 'x'));
+        for (int i = 0; i < 100; ++i) ASSERT_TRUE(raw.write(flood)); // 6 MB, never read as the match never begins
+        ASSERT_TRUE(frameUntil([&] { return party->state == PARTY_ENDED; }));
+        expectDroppedWith("Lost connection to the server.");
+        EXPECT_LT(party->delayed.size(), 100u);
+    }
 }
 
 TEST(DelayedQueue, KeepsTheArrivalOrderUnderJitter) {
