@@ -118,6 +118,7 @@ void connectParty(NetParty& party, const std::string& path, const std::string& a
     party.state = PARTY_CONNECTING;
     party.delayed.clear();
     party.delayedBytes = 0;
+    party.connectedAt = netClock();
     party.pingSentAt = -1;
     party.ping = 0;
     party.socketEndAt = -1;
@@ -221,6 +222,11 @@ void updateParty(NetParty& party, float dt) {
 
     if (socketState == WsState::open && party.helloSent && serverFellSilent(party, now)) {
         dropConnection(party, kWsErrorLostConnection);
+        return;
+    }
+    // A socket that ended has its own reason, shown below.
+    if (party.state == PARTY_CONNECTING && !socketEnded && now - party.connectedAt > kWelcomeSeconds) {
+        dropConnection(party, kWsErrorReachServer);
         return;
     }
     if (socketState == WsState::open && party.helloSent && party.pingSentAt < 0 && now >= party.nextPingAt) {

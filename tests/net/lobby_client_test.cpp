@@ -1,6 +1,6 @@
 // The party's lobby client: how each message is read (defaults, clamping,
 // what is ignored), the order of the delayed queue, a server that falls
-// silent, messages held behind a start, and a whole party
+// silent or never lets us in, messages held behind a start, and a whole party
 // on the project's party server on 127.0.0.1.
 #include <gtest/gtest.h>
 
@@ -204,6 +204,25 @@ TEST_F(LobbyMessages, AServerSilentForTenSecondsWithAPingOutIsLost) {
     fakeNow += 1.0;
     updateParty(*party, 0.0f);
     expectDroppedWith("Lost connection to the server.");
+}
+
+// A server that answers every ping but never welcomes: the player is not
+// kept at CONNECTING past ten seconds from the connect.
+TEST_F(LobbyMessages, APartyNotWelcomedWithinTenSecondsCannotReachTheServer) {
+    RawTestServer raw;
+    ASSERT_TRUE(connectTo(raw));
+    const double connectedAt = fakeNow;
+    raw.write(text(R"({"t":"pong"})"));
+    ASSERT_TRUE(frameUntil([&] { return party->pingSentAt < 0; }));
+    fakeNow = connectedAt + 9.5;
+    updateParty(*party, 0.0f); // the next ping goes out, and is answered too
+    ASSERT_GE(party->pingSentAt, 0);
+    raw.write(text(R"({"t":"pong"})"));
+    ASSERT_TRUE(frameUntil([&] { return party->pingSentAt < 0; }));
+    EXPECT_EQ(party->state, PARTY_CONNECTING);
+    fakeNow = connectedAt + 10.5;
+    updateParty(*party, 0.0f);
+    expectDroppedWith("Can't reach the server.");
 }
 
 // A start before the welcome is not the party's: the welcome behind it is
