@@ -126,10 +126,10 @@ void applyResync(NetParty& p, MatchState& m) {
     const int32_t t = p.resyncTick;
     if (!p.resyncPending || t > p.confirmedTick || t >= p.currentTick) return;
     p.resyncPending = false;
-    if (t >= p.currentTick - kMaxRollbackTicks && p.hashRing[ringIndex(t, kInputRingSize)] != p.resyncHash) {
-        rollbackTo(p, m, t + 1, p.resyncSnapshot.data(), p.resyncSnapshot.size());
+    // Only a snapshot that loaded counts as a resync: a refused one repaired nothing.
+    if (t >= p.currentTick - kMaxRollbackTicks && p.hashRing[ringIndex(t, kInputRingSize)] != p.resyncHash &&
+        rollbackTo(p, m, t + 1, p.resyncSnapshot.data(), p.resyncSnapshot.size()))
         p.resyncs += 1;
-    }
 }
 
 // Lines for the ticks that are final: simulated with every input known.
@@ -224,7 +224,7 @@ void simulateNetTick(NetParty& p, MatchState& m, int32_t tick, bool resim) {
         p.netLogRing[i] = {m.humanMask, m.rng, m.phase, m.phaseTimer, {m.ball.pos.x, m.ball.pos.y, m.ball.pos.z}};
 }
 
-void rollbackTo(NetParty& p, MatchState& m, int32_t tick, const uint8_t* snapshot, size_t size) {
+bool rollbackTo(NetParty& p, MatchState& m, int32_t tick, const uint8_t* snapshot, size_t size) {
     // What the re-simulation must not disturb: where things were shown, the
     // callouts already on screen, the sounds already heard (ticks played
     // again are not heard again), and the camera's motion.
@@ -248,11 +248,12 @@ void rollbackTo(NetParty& p, MatchState& m, int32_t tick, const uint8_t* snapsho
     std::swap(m.callouts, p.keptCallouts);
     m.events.resize(heard);
     m.cam = keptCamera;
-    if (!loaded) return;
+    if (!loaded) return false;
     NetSmoothing& s = p.smoothing;
     for (int k = 0; k < kNetSlots; ++k)
         s.playerOffset[k] = Vector3Add(s.playerOffset[k], Vector3Subtract(shownPos[k], m.players[k].pos));
     s.ballOffset = Vector3Add(s.ballOffset, Vector3Subtract(shownBall, m.ball.pos));
+    return true;
 }
 
 void updateNetSession(NetParty& p, MatchState& m, float dt, const RawInput& frame, bool pausedOrOver,

@@ -52,8 +52,8 @@ void getInputForTick(const NetParty& party, int slot, int32_t tick, NetInput& ou
 void simulateNetTick(NetParty& party, MatchState& match, int32_t tick, bool resim);
 // Restores the state at the start of `tick` and re-simulates up to the
 // present; the visible jump becomes a smoothing offset. A snapshot that does
-// not load changes nothing.
-void rollbackTo(NetParty& party, MatchState& match, int32_t tick, const uint8_t* snapshot, size_t size);
+// not load changes nothing and gives false.
+bool rollbackTo(NetParty& party, MatchState& match, int32_t tick, const uint8_t* snapshot, size_t size);
 // Once per in-match frame of an online match, in place of the offline
 // driver. While pausedOrOver the local player's input is neutral; the match
 // itself never stops. `look` turns the frame's mouse movement into the view.

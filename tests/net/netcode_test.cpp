@@ -238,6 +238,25 @@ TEST_F(Netcode, TheHostsResyncRepairsADivergedGuest) {
     expectReplayMatches(pushedAt + 2 * kResyncInterval, 100);
 }
 
+// A snapshot that does not load repairs nothing and is no resync: the guest
+// plays on as it was, and the counter says so.
+TEST_F(Netcode, AResyncWhoseSnapshotDoesNotLoadIsNotCounted) {
+    for (int f = 0; f < 200; ++f) frame();
+    NetParty& g = *guest.party;
+    for (int n = 0; n < 3; ++n) {
+        const int32_t t = g.confirmedTick - 1;
+        MatchSnapshot garbage(kSnapshotSize, uint8_t(0x5A));
+        std::string packet;
+        buildResyncPacket(packet, t, g.hashRing[t % kInputRingSize] ^ 1u, garbage);
+        handleNetPacket(g, reinterpret_cast<const uint8_t*>(packet.data()), packet.size());
+        frame();
+        EXPECT_FALSE(g.resyncPending);
+    }
+    EXPECT_EQ(g.resyncs, 0);
+    for (int f = 0; f < 60; ++f) frame();
+    expectReplayMatches(0, 200);
+}
+
 TEST_F(Netcode, ASilentPeerStallsTheMatchUntilItsDrop) {
     for (int f = 0; f < 120; ++f) frame();
     guest.silent = true;
