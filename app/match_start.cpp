@@ -11,6 +11,7 @@
 #include "net/netcode.h"
 #include "net/party.h"
 #include "render/arena.h"
+#include "render/colour.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/frontend.h"
