@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/emote_wheel.h"
 #include "app/match_frame.h"
 #include "app/run_flags.h"
 #include "app/settings.h"
@@ -93,6 +94,7 @@ void leaveMatch() {
     setRenderQuality(renderer, settings.graphics);
     pauseOpen = false;
     lobbyReady = false;
+    closeEmoteWheel(emoteWheel);
     if (!headlessRun && IsCursorHidden()) EnableCursor();
     playMusicTrack(kMenuMusic);
     setCrowdLevel(0);

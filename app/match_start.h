@@ -32,6 +32,7 @@ int matchTargetScore();
 MatchSettings currentMatchSettings();
 void startMatch();
 // Ends an online match (it ended, or the player left it): the user's own
-// settings come back in force and the front end returns to the party lobby,
-// or to the online menu when the party is gone.
+// settings come back in force, an emote wheel still open is shut without
+// firing, and the front end returns to the party lobby, or to the online menu
+// when the party is gone.
 void leaveMatch();

@@ -34,7 +34,6 @@ constexpr float kShowStallAfter = 0.35f;
 constexpr int kProfileFrames = 300;
 constexpr Color kGold = {255, 215, 130, 255};
 
-EmoteWheel wheel;
 ScriptedInputState scripted;
 
 struct FrameProfile {
@@ -91,7 +90,7 @@ void openOnlinePause() {
 
 void emoteInput(const MatchState& s, float dt) {
     const bool allowed = !pauseOpen && s.phase != PHASE_OVER && s.localIndex >= 0 && netParty.ownSlot >= 0;
-    const int fire = updateEmoteWheel(wheel, readEmoteWheelInput(allowed, netWheelHold, dt));
+    const int fire = updateEmoteWheel(emoteWheel, readEmoteWheelInput(allowed, netWheelHold, dt));
     if (fire >= 0) triggerEmote(fire);
 }
 
@@ -189,7 +188,7 @@ void runOnlineMatchFrame(float dt) {
         if (!noHud) {
             drawMatchHud(s, dt);
             drawPlayerTags(s);
-            if (wheel.open) drawEmoteWheel(wheel);
+            if (emoteWheel.open) drawEmoteWheel(emoteWheel);
             drawPing();
         }
         drawPartyLines();
