@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr int kEmoteSoundBase = 19;
 constexpr int kConfirmSound = 9;
 constexpr float kEndMenuDelay = 1.0f;
 constexpr float kFirstPersonBlend = 0.5f;
@@ -54,7 +53,7 @@ void playPartyEmotes(MatchState& s) {
     for (const PartyEmote& e : netParty.emotes) {
         if (!validEmote(e.slot, e.emote)) continue;
         showEmote(s, e.slot, e.emote);
-        playSfx(kEmoteSoundBase + e.emote, 0.75f, 1.0f, 0.5f);
+        playSfx(emoteSoundId(e.emote), 0.75f, 1.0f, 0.5f);
     }
     netParty.emotes.clear();
 }
@@ -148,7 +147,7 @@ void triggerEmote(int e) {
     sendEmote(netParty, e);
     MatchState& s = matchState;
     if (validEmote(netParty.ownSlot, e)) showEmote(s, netParty.ownSlot, e);
-    if (e >= 0 && e < kEmoteCount) playSfx(kEmoteSoundBase + e, 0.9f, 1.0f, 0.5f);
+    playSfx(emoteSoundId(e), 0.9f, 1.0f, 0.5f); // an id outside the emotes plays nothing
     if (s.chaseBlend < kFirstPersonBlend) emoteCameraKick(s, e);
 }
 

@@ -24,6 +24,16 @@ struct Settings {
 };
 
 constexpr int kAliasMaxLength = 14;
+
+// The target scores the gameTo setting chooses from.
+constexpr int32_t kGameToScores[3] = {11, 15, 21};
+// The score of a gameTo choice: 0 gives 11, 1 gives 15, any other 21.
+constexpr int32_t gameToScore(int32_t choice) { return kGameToScores[choice == 0 ? 0 : choice == 1 ? 1 : 2]; }
+// The choice of a target score: 11 gives 0, 15 gives 1, any other 2.
+constexpr int32_t gameToChoice(int32_t score) {
+    return score == kGameToScores[0] ? 0 : score == kGameToScores[1] ? 1 : 2;
+}
+
 constexpr const char* kSettingsFileName = "korvalo_settings.cfg";
 
 extern Settings settings;

@@ -6,10 +6,7 @@
 
 #include "app/match_frame.h"
 #include "app/match_start.h"
-#include "audio/audio.h"
-#include "characters/character_model.h"
 #include "net/netcode.h"
-#include "render/arena.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/fonts.h"
@@ -22,10 +19,8 @@ int32_t lobbyChoices[kLobbyChoiceCount] = {LOBBY_MODE_TWO_ON_TWO, 0, 0, 1, 0, 1}
 
 namespace {
 
-constexpr int kMatchMusic = 2;
 constexpr int kSpotRows = 4;
 constexpr int kSpotsTwoOnTwo = 4, kSpotsSmall = 2;
-constexpr int kGameToScores[3] = {11, 15, 21};
 constexpr float kDim = 0.6f;
 constexpr const char* kStartMessage = "TIP-OFF...";
 
@@ -56,8 +51,6 @@ constexpr Color kHostPicks = {150, 155, 170, 255};
 constexpr Color kStatus = {255, 215, 130, 255};
 
 bool isFullCourt(const PartySettings& rules) { return rules.court == "full"; }
-
-int gameToIndex(int32_t gameTo) { return gameTo == 11 ? 0 : gameTo == 15 ? 1 : 2; }
 
 int cpuLevel(int32_t difficulty) { return std::clamp<int32_t>(difficulty, 0, 3); }
 
@@ -137,7 +130,7 @@ void refreshLobbyChoices(const PartySettings& rules, int32_t choices[kLobbyChoic
     choices[CHOICE_COURT] = isFullCourt(rules) ? 1 : 0;
     choices[CHOICE_HOME_TEAM] = lobbyTeam(rules.teams[0]);
     choices[CHOICE_AWAY_TEAM] = lobbyTeam(rules.teams[1]);
-    choices[CHOICE_GAME_TO] = gameToIndex(rules.gameTo);
+    choices[CHOICE_GAME_TO] = gameToChoice(rules.gameTo);
     choices[CHOICE_CPU_LEVEL] = cpuLevel(rules.difficulty);
 }
 
@@ -165,8 +158,7 @@ PartySettings lobbyRulesToSend(const PartySettings& current, const int32_t choic
     PartySettings next = current;
     next.mode = kModeWire[std::clamp<int32_t>(choices[CHOICE_MODE], 0, 2)];
     next.court = choices[CHOICE_COURT] == 1 ? "full" : "half";
-    const int32_t g = choices[CHOICE_GAME_TO];
-    next.gameTo = kGameToScores[g == 0 ? 0 : g == 1 ? 1 : 2];
+    next.gameTo = gameToScore(choices[CHOICE_GAME_TO]);
     next.difficulty = choices[CHOICE_CPU_LEVEL];
     next.teams[0] = choices[CHOICE_HOME_TEAM];
     next.teams[1] = choices[CHOICE_AWAY_TEAM];
@@ -254,21 +246,15 @@ void startPartyMatch(NetParty& party) {
     savedSettings = settings; // leaveMatch puts the user's own values back
     settings = partyMatchSettings(settings, party.settings);
     drawLoadingScreen(kStartMessage);
-    const int home = lobbyTeam(party.settings.teams[0]);
-    const int away = lobbyTeam(party.settings.teams[1]);
-    if (home != appliedHomeTeam) applyHomeTeam(home);
-    const CharacterModel* models[4] = {&characterModels[2 * home], &characterModels[2 * home + 1],
-                                       &characterModels[2 * away], &characterModels[2 * away + 1]};
-    const int local = party.ownSlot >= 0 && party.ownSlot < kNetSlots ? party.ownSlot : -1;
-    matchState = MatchState{};
-    initMatchState(matchState, home, away, local, models, &arena, party.settings.gameTo, party.seed,
-                   currentMatchSettings());
+    MatchLaunch launch;
+    launch.home = lobbyTeam(party.settings.teams[0]);
+    launch.away = lobbyTeam(party.settings.teams[1]);
+    launch.local = party.ownSlot >= 0 && party.ownSlot < kNetSlots ? party.ownSlot : -1;
+    launch.target = party.settings.gameTo;
+    launch.seed = party.seed;
+    launchMatch(launch);
     startNetMatch(party, matchState);
-    playMatchEvents(matchState); // the opening whistle and crowd
     onlineMatchActive = true;
-    pauseOpen = controlsOpen = false;
-    playMusicTrack(kMatchMusic);
-    changeScreen(SCREEN_IN_GAME);
 }
 
 void partyLobbyFrame() {
