@@ -78,9 +78,7 @@ void drawPlayersPanel(const NetParty& party, int modeIndex) {
     const int count = (int)party.members.size();
     drawPanel(kPlayersPanel, kRed);
     drawTitleText("PLAYERS", 64, 256, 30, WHITE);
-    char line[64];
-    std::snprintf(line, sizeof line, "%d / %d  (CPU FILLS THE REST)", count, spots);
-    drawUiTextRight(line, 536, 264, 10, kSoftText, true);
+    drawUiTextRight(playerCountText(count, spots).c_str(), 536, 264, 10, kSoftText, true);
     for (int i = 0; i < kSpotRows; ++i) {
         const int y = kSpotTop + kSpotPitch * i;
         DrawRectangle(60, y, 480, 72, {0, 0, 0, 110});
@@ -177,6 +175,12 @@ bool serverReadyMark(const NetParty& party) {
 
 const char* lobbyModeName(int modeIndex) { return kModeNames[std::clamp(modeIndex, 0, 2)]; }
 const char* lobbyModeHint(int modeIndex) { return kModeHints[std::clamp(modeIndex, 0, 2)]; }
+
+std::string playerCountText(int members, int spots) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%d / %d  (CPU FILLS THE REST)", std::min(members, spots), spots);
+    return line;
+}
 
 const char* emptySpotText(int row, int spots) { return row < spots ? "OPEN SPOT" : "-"; }
 
