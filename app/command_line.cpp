@@ -141,7 +141,7 @@ void parseCommandLine(int argc, const char* const* argv, CommandLine& out) {
 }
 
 bool isHeadlessRun(const CommandLine& cmd) {
-    if (!cmd.sceneName.empty() || cmd.simSeconds > 0) return true;
+    if (cmd.sceneName || cmd.simSeconds > 0) return true;
     return netTestConfig.active != 0;
 }
 

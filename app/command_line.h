@@ -2,11 +2,14 @@
 // and the values that only main keeps. No option ever fails: missing arguments
 // make an option be skipped, bad numbers read as 0.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 struct CommandLine {
-    std::string sceneName; // "--shot" / "--record" scene; empty when none
+    // "--shot" / "--record" scene; none without either. An empty name is a
+    // name too: one outside the scene table, which shows the title.
+    std::optional<std::string> sceneName;
     std::vector<int> shotFrames;
     int lastFrame = 0;
     std::string shotPath;

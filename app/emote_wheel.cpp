@@ -6,6 +6,8 @@
 #include "ui/fonts.h"
 #include "ui/player_tags.h"
 
+EmoteWheel emoteWheel;
+
 namespace {
 
 constexpr int kSectors = 8;
@@ -72,6 +74,8 @@ int updateEmoteWheel(EmoteWheel& w, const EmoteWheelInput& in) {
     }
     return -1;
 }
+
+void closeEmoteWheel(EmoteWheel& w) { w = EmoteWheel{}; }
 
 EmoteWheelInput readEmoteWheelInput(bool allowed, bool testHold, float dt) {
     EmoteWheelInput in;

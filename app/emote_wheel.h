@@ -22,6 +22,9 @@ struct EmoteWheelInput {
     float dt = 0;
 };
 
+// The local player's wheel during an online match.
+extern EmoteWheel emoteWheel;
+
 constexpr float kWheelCursorMax = 120.0f;
 constexpr float kWheelDeadZone = 26.0f;
 
@@ -29,6 +32,9 @@ constexpr float kWheelDeadZone = 26.0f;
 int emoteWheelSector(Vector2 cursor);
 // Advances the wheel by one frame; returns the emote to fire (0..7) or -1.
 int updateEmoteWheel(EmoteWheel& wheel, const EmoteWheelInput& in);
+// Shuts the wheel without firing: a match that ends under an open wheel must
+// not send its sector when the next match's first frame lets go of it.
+void closeEmoteWheel(EmoteWheel& wheel);
 // Reads R, the mouse and the keys 1 to 8 (testHold: the scripted run holds it
 // open and moves the cursor by a fixed step instead of the mouse).
 EmoteWheelInput readEmoteWheelInput(bool allowed, bool testHold, float dt);

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
 
     int exitStatus = 0;
     if (!startUp(cmd, exitStatus)) return exitStatus;
-    setUpScene(cmd.sceneName);
+    if (cmd.sceneName) setUpScene(*cmd.sceneName);
 
     if (moveTest) {
         runMoveTest();
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     }
     // A screenshot or recording run ends once its frame counter reaches the
     // last frame, so a hidden window never runs for ever.
-    const bool sceneRun = !cmd.sceneName.empty();
+    const bool sceneRun = cmd.sceneName.has_value();
     CaptureStep step = CaptureStep::Continue;
     int frame = 0;
     while (step == CaptureStep::Continue && !WindowShouldClose() && !quitRequested) {

@@ -35,7 +35,6 @@ constexpr float kPlayVignette = 1.0f, kPlaySaturation = 0.95f;
 constexpr int kConfirmSound = 9;
 constexpr int kMoveSound = 8;
 constexpr int kBackSound = 10;
-constexpr int kMenuMusic = 1;
 
 ScriptedInputState scripted;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/emote_wheel.h"
 #include "app/match_frame.h"
 #include "app/run_flags.h"
 #include "app/settings.h"
@@ -11,6 +12,7 @@
 #include "net/netcode.h"
 #include "net/party.h"
 #include "render/arena.h"
+#include "render/colour.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/frontend.h"
@@ -21,8 +23,6 @@ int squadOpponent = 1;
 int appliedHomeTeam = -1;
 
 namespace {
-constexpr int kMatchMusic = 2;
-constexpr int kMenuMusic = 1;
 constexpr uint32_t kOfflineSeed = 1; // every offline match starts from the same seed
 constexpr int kDarkColourSum = 150;   // r + g + b below this does not read as a hoop colour
 constexpr float kDarkFallbackShade = 0.8f;
@@ -52,10 +52,7 @@ void applyHomeTeam(int team) {
 }
 
 int matchTargetScore() {
-    if (targetScoreOverride >= 1) return targetScoreOverride;
-    if (settings.gameTo == 0) return 11;
-    if (settings.gameTo == 1) return 15;
-    return 21;
+    return targetScoreOverride >= 1 ? targetScoreOverride : gameToScore(settings.gameTo);
 }
 
 MatchSettings currentMatchSettings() {
@@ -69,20 +66,21 @@ MatchSettings currentMatchSettings() {
     return m;
 }
 
-void startMatch() {
-    if (squadTeam != appliedHomeTeam) applyHomeTeam(squadTeam);
-    const CharacterModel* models[4] = {&characterModels[2 * squadTeam], &characterModels[2 * squadTeam + 1],
-                                       &characterModels[2 * squadOpponent],
-                                       &characterModels[2 * squadOpponent + 1]};
-    const int local = demoMode ? -1 : squadPlayer;
+void launchMatch(const MatchLaunch& m) {
+    if (m.home != appliedHomeTeam) applyHomeTeam(m.home);
+    const CharacterModel* models[4] = {&characterModels[2 * m.home], &characterModels[2 * m.home + 1],
+                                       &characterModels[2 * m.away], &characterModels[2 * m.away + 1]};
     matchState = MatchState{};
-    initMatchState(matchState, squadTeam, squadOpponent, local, models, &arena, matchTargetScore(), kOfflineSeed,
-                   currentMatchSettings());
-    matchState.autopilot = autopilot;
+    initMatchState(matchState, m.home, m.away, m.local, models, &arena, m.target, m.seed, currentMatchSettings());
+    matchState.autopilot = m.autopilot;
     playMatchEvents(matchState); // the opening whistle and crowd
     pauseOpen = controlsOpen = false;
     playMusicTrack(kMatchMusic);
     changeScreen(SCREEN_IN_GAME);
+}
+
+void startMatch() {
+    launchMatch({squadTeam, squadOpponent, demoMode ? -1 : squadPlayer, matchTargetScore(), kOfflineSeed, autopilot});
 }
 
 void leaveMatch() {
@@ -92,6 +90,7 @@ void leaveMatch() {
     setRenderQuality(renderer, settings.graphics);
     pauseOpen = false;
     lobbyReady = false;
+    closeEmoteWheel(emoteWheel);
     if (!headlessRun && IsCursorHidden()) EnableCursor();
     playMusicTrack(kMenuMusic);
     setCrowdLevel(0);

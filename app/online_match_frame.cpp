@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr int kEmoteSoundBase = 19;
 constexpr int kConfirmSound = 9;
 constexpr float kEndMenuDelay = 1.0f;
 constexpr float kFirstPersonBlend = 0.5f;
@@ -34,7 +33,6 @@ constexpr float kShowStallAfter = 0.35f;
 constexpr int kProfileFrames = 300;
 constexpr Color kGold = {255, 215, 130, 255};
 
-EmoteWheel wheel;
 ScriptedInputState scripted;
 
 struct FrameProfile {
@@ -55,7 +53,7 @@ void playPartyEmotes(MatchState& s) {
     for (const PartyEmote& e : netParty.emotes) {
         if (!validEmote(e.slot, e.emote)) continue;
         showEmote(s, e.slot, e.emote);
-        playSfx(kEmoteSoundBase + e.emote, 0.75f, 1.0f, 0.5f);
+        playSfx(emoteSoundId(e.emote), 0.75f, 1.0f, 0.5f);
     }
     netParty.emotes.clear();
 }
@@ -91,7 +89,7 @@ void openOnlinePause() {
 
 void emoteInput(const MatchState& s, float dt) {
     const bool allowed = !pauseOpen && s.phase != PHASE_OVER && s.localIndex >= 0 && netParty.ownSlot >= 0;
-    const int fire = updateEmoteWheel(wheel, readEmoteWheelInput(allowed, netWheelHold, dt));
+    const int fire = updateEmoteWheel(emoteWheel, readEmoteWheelInput(allowed, netWheelHold, dt));
     if (fire >= 0) triggerEmote(fire);
 }
 
@@ -149,7 +147,7 @@ void triggerEmote(int e) {
     sendEmote(netParty, e);
     MatchState& s = matchState;
     if (validEmote(netParty.ownSlot, e)) showEmote(s, netParty.ownSlot, e);
-    if (e >= 0 && e < kEmoteCount) playSfx(kEmoteSoundBase + e, 0.9f, 1.0f, 0.5f);
+    playSfx(emoteSoundId(e), 0.9f, 1.0f, 0.5f); // an id outside the emotes plays nothing
     if (s.chaseBlend < kFirstPersonBlend) emoteCameraKick(s, e);
 }
 
@@ -189,7 +187,7 @@ void runOnlineMatchFrame(float dt) {
         if (!noHud) {
             drawMatchHud(s, dt);
             drawPlayerTags(s);
-            if (wheel.open) drawEmoteWheel(wheel);
+            if (emoteWheel.open) drawEmoteWheel(emoteWheel);
             drawPing();
         }
         drawPartyLines();

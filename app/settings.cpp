@@ -1,12 +1,15 @@
 // Settings file: reading with clamping, writing in a fixed line order.
 #include "app/settings.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -37,6 +40,7 @@ const NumberKey kNumberKeys[] = {
 constexpr int kLineBuffer = 256; // lines are read in pieces of at most 255 characters
 constexpr int kMaxLinkHops = 40;
 constexpr mode_t kNewFileMode = 0666; // less the umask, as for any new file
+constexpr const char* kTempMark = ".tmp."; // "<file>.tmp.<pid>.<serial>" beside the file
 
 // Length of the well-formed UTF-8 character at the start of `s` (shortest
 // form, no surrogates, at most U+10FFFF), or 0.
@@ -73,6 +77,54 @@ bool followLinks(std::string& path) {
     return false;
 }
 
+bool allDigits(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The process id in a temporary's name "<base>.tmp.<pid>.<serial>", or 0 for
+// any other name.
+pid_t temporaryOwner(std::string_view name, std::string_view base) {
+    const std::string_view mark = kTempMark;
+    if (name.size() <= base.size() + mark.size() || name.substr(0, base.size()) != base ||
+        name.substr(base.size(), mark.size()) != mark)
+        return 0;
+    const std::string_view rest = name.substr(base.size() + mark.size());
+    const size_t dot = rest.find('.');
+    if (dot == std::string_view::npos || rest[0] == '0' || !allDigits(rest.substr(0, dot)) ||
+        !allDigits(rest.substr(dot + 1)))
+        return 0;
+    long long pid = 0;
+    for (char c : rest.substr(0, dot)) {
+        pid = pid * 10 + (c - '0');
+        if (pid > INT_MAX) return 0;
+    }
+    return (pid_t)pid;
+}
+
+// No such process: a process of another user still counts as running.
+bool processGone(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+// A save killed between writing its temporary and the rename leaves the
+// temporary behind. Those of processes that no longer run are removed;
+// nothing else in the folder is touched. Failures change nothing.
+void removeDeadTemporaries(const std::string& target) {
+    const size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    const int savedErrno = errno;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (const dirent* e = readdir(d)) {
+            const pid_t owner = temporaryOwner(e->d_name, base);
+            if (owner <= 0 || owner == getpid() || !processGone(owner)) continue;
+            const std::string path = dir + e->d_name;
+            struct stat st {};
+            if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(path.c_str());
+        }
+        closedir(d);
+    }
+    errno = savedErrno;
+}
+
 // Writes the text to a fresh file beside `target` and renames it over; false
 // with errno set on failure, leaving no temporary behind.
 bool replaceFile(const std::string& target, const std::string& text) {
@@ -87,7 +139,7 @@ bool replaceFile(const std::string& target, const std::string& text) {
     std::string temp;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = target + ".tmp." + std::to_string(getpid()) + "." + std::to_string(serial++);
+        temp = target + kTempMark + std::to_string(getpid()) + "." + std::to_string(serial++);
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
         if (fd < 0 && errno != EEXIST) return false;
     }
@@ -179,7 +231,10 @@ bool saveSettings(const Settings& s, const std::string& path) {
     std::string target = path;
     // A link that leads nowhere stays a link: saving over it would put a
     // plain file in its place.
-    if (followLinks(target) && replaceFile(target, formatSettings(s))) return true;
+    if (followLinks(target)) {
+        removeDeadTemporaries(target);
+        if (replaceFile(target, formatSettings(s))) return true;
+    }
     static std::atomic<bool> told{false};
     if (!told.exchange(true))
         std::fprintf(stderr, "Can't save the settings to %s: %s. They will not be kept.\n", path.c_str(),

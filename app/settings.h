@@ -24,6 +24,16 @@ struct Settings {
 };
 
 constexpr int kAliasMaxLength = 14;
+
+// The target scores the gameTo setting chooses from.
+constexpr int32_t kGameToScores[3] = {11, 15, 21};
+// The score of a gameTo choice: 0 gives 11, 1 gives 15, any other 21.
+constexpr int32_t gameToScore(int32_t choice) { return kGameToScores[choice == 0 ? 0 : choice == 1 ? 1 : 2]; }
+// The choice of a target score: 11 gives 0, 15 gives 1, any other 2.
+constexpr int32_t gameToChoice(int32_t score) {
+    return score == kGameToScores[0] ? 0 : score == kGameToScores[1] ? 1 : 2;
+}
+
 constexpr const char* kSettingsFileName = "korvalo_settings.cfg";
 
 extern Settings settings;
@@ -38,7 +48,8 @@ void readSettings(Settings& s, const std::string& path);
 // game saving at the same moment never leaves a truncated file. A symbolic
 // link is followed and the file it names is replaced. A file without write
 // permission, and a link that cannot be resolved (a loop), are left as they
-// are. Returns false on failure, and the first failure of the run is told on
+// are. Temporaries left beside it by a save that was killed are removed once
+// their process no longer runs. Returns false on failure, and the first failure of the run is told on
 // standard error with the path.
 bool saveSettings(const Settings& s, const std::string& path);
 // The alias as the game keeps it: control bytes and bytes that are not part

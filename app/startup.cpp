@@ -43,7 +43,6 @@ constexpr float kIntroFrameCap = 0.05f;
 constexpr float kSkipAfter = 0.3f;
 constexpr float kSkipLandsBeforeEnd = 0.6f;  // at 4.4 s
 constexpr float kSkipWaitsBeforeEnd = 1.0f;  // from 4.0 s
-constexpr int kMenuMusic = 1;
 constexpr const char* kNoDisplayMessage =
     "korvalo: can't open a window: the game needs a display; run it headless under xvfb-run -a "
     "(for example xvfb-run -a ./korvalo --sim 60)";

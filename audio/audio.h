@@ -9,6 +9,10 @@ constexpr int kSoundCount = 27;
 constexpr SoundId kFirstEmoteSound = 19;
 constexpr int kEmoteSoundCount = 8;
 
+// The tracks playMusicTrack switches between (0 stops the music).
+constexpr int kMenuMusic = 1;
+constexpr int kMatchMusic = 2;
+
 // Sound id of emote 0..7, or -1 (which plays nothing) for any other index.
 inline SoundId emoteSoundId(int emote) {
     return emote >= 0 && emote < kEmoteSoundCount ? kFirstEmoteSound + emote : -1;

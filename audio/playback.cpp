@@ -23,8 +23,7 @@ bool resimulating = false;
 namespace {
 
 constexpr int kVoicesPerSound = 4;
-constexpr int kTrackCount = 3; // 0 no music, 1 menus, 2 match
-constexpr int kMatchTrack = 2;
+constexpr int kTrackCount = 3; // no music, kMenuMusic, kMatchMusic
 constexpr float kMinAudibleVolume = 0.001f;
 constexpr float kMaxSfxVolume = 1.5f;
 constexpr float kFadeInRate = 0.8f; // full volume after 1.25 s
@@ -107,7 +106,7 @@ void updateMusic(float dt) {
     audio.fade = std::min(audio.fade + kFadeInRate * dt, 1.0f);
     MusicStream& track = audio.tracks[(size_t)audio.currentTrack];
     if (!track.loaded) return;
-    float gain = audio.currentTrack == kMatchTrack ? kMatchTrackGain : kMenuTrackGain;
+    float gain = audio.currentTrack == kMatchMusic ? kMatchTrackGain : kMenuTrackGain;
     audioDevice.setMusicVolume(track.music, volumeSetting(settings.musicVol) * audio.fade * gain);
     audioDevice.updateMusicStream(track.music);
 }

@@ -233,7 +233,7 @@ BodyVertex shadeVertex(const VertexRules& r, Vector3 p, Vector3 n) {
 
 void applyOcclusion(BodyVertex& v, float occ) {
     v.body = scaleRgb(v.body, 0.5f * occ + 0.5f);
-    const unsigned char grey = toByte((0.45f * occ + 0.55f) * 255.0f);
+    const unsigned char grey = colourByte((0.45f * occ + 0.55f) * 255.0f);
     v.shade = {grey, grey, grey, 255};
 }
 

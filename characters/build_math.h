@@ -5,16 +5,15 @@
 #include <algorithm>
 #include <raylib.h>
 
+#include "render/colour.h"
+
 struct ColorF {
     float r = 0, g = 0, b = 0, a = 0;
 };
 
 inline ColorF toColorF(Color c) { return {(float)c.r, (float)c.g, (float)c.b, (float)c.a}; }
 
-// Clamped to 0..255 and truncated; NaN becomes 0.
-inline unsigned char toByte(float v) { return (unsigned char)(v > 0.0f ? (v < 255.0f ? v : 255.0f) : 0.0f); }
-
-inline Color toColor(ColorF c) { return {toByte(c.r), toByte(c.g), toByte(c.b), toByte(c.a)}; }
+inline Color toColor(ColorF c) { return {colourByte(c.r), colourByte(c.g), colourByte(c.b), colourByte(c.a)}; }
 
 // Moves a by t of the way toward b, every channel.
 inline ColorF mixColor(ColorF a, ColorF b, float t) {
@@ -22,9 +21,6 @@ inline ColorF mixColor(ColorF a, ColorF b, float t) {
 }
 
 inline ColorF scaleRgb(ColorF c, float f) { return {c.r * f, c.g * f, c.b * f, c.a}; }
-
-// R, G and B scaled, clamped and truncated to bytes; alpha kept.
-inline Color scaleRgb(Color c, float f) { return toColor(scaleRgb(toColorF(c), f)); }
 
 // Darkness of a colour: 0 for white, 1 for black.
 inline float darkness(Color c) { return 1.0f - (float)(c.r + c.g + c.b) / 765.0f; }

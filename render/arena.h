@@ -38,11 +38,6 @@ struct Arena : MatchArena {
 
 extern Arena arena;
 
-// Red, green and blue scaled by k (truncated), alpha kept.
-inline Color scaleRgb(Color c, float k) {
-    return {(unsigned char)(c.r * k), (unsigned char)(c.g * k), (unsigned char)(c.b * k), c.a};
-}
-
 // Where the rim torus is drawn: it hinges about the horizontal line through
 // its back edge at rim height, tilted by the net's rim angle (front down).
 Matrix rimTiltMatrix(const HoopNet& net);

@@ -9,6 +9,7 @@
 #include "app/anim_clock.h"
 #include "characters/shared_meshes.h"
 #include "render/arena.h"
+#include "render/colour.h"
 
 namespace {
 

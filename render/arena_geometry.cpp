@@ -10,6 +10,7 @@
 
 #include "app/program_random.h"
 #include "render/arena.h"
+#include "render/colour.h"
 #include "render/procedural_textures.h"
 
 int crowdAtlasColumns = kCrowdColumns;

@@ -7,6 +7,7 @@
 
 #include "characters/shared_meshes.h"
 #include "render/arena.h"
+#include "render/colour.h"
 
 namespace {
 

@@ -62,7 +62,3 @@ unsigned char alphaOf(float level) {
 }
 
 Color fade(Color c, float level) { return {c.r, c.g, c.b, alphaOf(level)}; }
-
-Color scaleRgb(Color c, float k) {
-    return {(unsigned char)(c.r * k), (unsigned char)(c.g * k), (unsigned char)(c.b * k), c.a};
-}

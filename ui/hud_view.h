@@ -10,6 +10,7 @@
 #pragma once
 #include <raylib.h>
 
+#include "render/colour.h"
 #include "sim/match_state.h"
 
 constexpr float kCanvasW = 1280.0f;
@@ -51,4 +52,3 @@ void drawTriangleBothWays(const Triangle2& t, Color color);
 // A byte alpha from a 0..1 level, clamped.
 unsigned char alphaOf(float level);
 Color fade(Color c, float level);
-Color scaleRgb(Color c, float k); // r, g, b times k, alpha kept

@@ -1,6 +1,7 @@
 #include "ui/menu_lists.h"
 
 #include <cmath>
+#include <string>
 
 #include "app/anim_clock.h"
 #include "app/settings.h"
@@ -15,7 +16,11 @@ Menu matchEndMenu;
 Menu onlinePauseMenu;
 
 const std::vector<std::string> kDifficultyChoices = {"ROOKIE", "PRO", "ALL-STAR", "LEGEND"};
-const std::vector<std::string> kGameToChoices = {"11", "15", "21"};
+const std::vector<std::string> kGameToChoices = [] {
+    std::vector<std::string> labels;
+    for (int32_t score : kGameToScores) labels.push_back(std::to_string(score));
+    return labels;
+}();
 
 namespace {
 

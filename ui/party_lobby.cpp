@@ -6,10 +6,7 @@
 
 #include "app/match_frame.h"
 #include "app/match_start.h"
-#include "audio/audio.h"
-#include "characters/character_model.h"
 #include "net/netcode.h"
-#include "render/arena.h"
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/fonts.h"
@@ -22,10 +19,8 @@ int32_t lobbyChoices[kLobbyChoiceCount] = {LOBBY_MODE_TWO_ON_TWO, 0, 0, 1, 0, 1}
 
 namespace {
 
-constexpr int kMatchMusic = 2;
 constexpr int kSpotRows = 4;
 constexpr int kSpotsTwoOnTwo = 4, kSpotsSmall = 2;
-constexpr int kGameToScores[3] = {11, 15, 21};
 constexpr float kDim = 0.6f;
 constexpr const char* kStartMessage = "TIP-OFF...";
 
@@ -57,8 +52,6 @@ constexpr Color kStatus = {255, 215, 130, 255};
 
 bool isFullCourt(const PartySettings& rules) { return rules.court == "full"; }
 
-int gameToIndex(int32_t gameTo) { return gameTo == 11 ? 0 : gameTo == 15 ? 1 : 2; }
-
 int cpuLevel(int32_t difficulty) { return std::clamp<int32_t>(difficulty, 0, 3); }
 
 void drawCodePanel(const NetParty& party) {
@@ -85,9 +78,7 @@ void drawPlayersPanel(const NetParty& party, int modeIndex) {
     const int count = (int)party.members.size();
     drawPanel(kPlayersPanel, kRed);
     drawTitleText("PLAYERS", 64, 256, 30, WHITE);
-    char line[64];
-    std::snprintf(line, sizeof line, "%d / %d  (CPU FILLS THE REST)", count, spots);
-    drawUiTextRight(line, 536, 264, 10, kSoftText, true);
+    drawUiTextRight(playerCountText(count, spots).c_str(), 536, 264, 10, kSoftText, true);
     for (int i = 0; i < kSpotRows; ++i) {
         const int y = kSpotTop + kSpotPitch * i;
         DrawRectangle(60, y, 480, 72, {0, 0, 0, 110});
@@ -137,7 +128,7 @@ void refreshLobbyChoices(const PartySettings& rules, int32_t choices[kLobbyChoic
     choices[CHOICE_COURT] = isFullCourt(rules) ? 1 : 0;
     choices[CHOICE_HOME_TEAM] = lobbyTeam(rules.teams[0]);
     choices[CHOICE_AWAY_TEAM] = lobbyTeam(rules.teams[1]);
-    choices[CHOICE_GAME_TO] = gameToIndex(rules.gameTo);
+    choices[CHOICE_GAME_TO] = gameToChoice(rules.gameTo);
     choices[CHOICE_CPU_LEVEL] = cpuLevel(rules.difficulty);
 }
 
@@ -165,8 +156,7 @@ PartySettings lobbyRulesToSend(const PartySettings& current, const int32_t choic
     PartySettings next = current;
     next.mode = kModeWire[std::clamp<int32_t>(choices[CHOICE_MODE], 0, 2)];
     next.court = choices[CHOICE_COURT] == 1 ? "full" : "half";
-    const int32_t g = choices[CHOICE_GAME_TO];
-    next.gameTo = kGameToScores[g == 0 ? 0 : g == 1 ? 1 : 2];
+    next.gameTo = gameToScore(choices[CHOICE_GAME_TO]);
     next.difficulty = choices[CHOICE_CPU_LEVEL];
     next.teams[0] = choices[CHOICE_HOME_TEAM];
     next.teams[1] = choices[CHOICE_AWAY_TEAM];
@@ -185,6 +175,12 @@ bool serverReadyMark(const NetParty& party) {
 
 const char* lobbyModeName(int modeIndex) { return kModeNames[std::clamp(modeIndex, 0, 2)]; }
 const char* lobbyModeHint(int modeIndex) { return kModeHints[std::clamp(modeIndex, 0, 2)]; }
+
+std::string playerCountText(int members, int spots) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%d / %d  (CPU FILLS THE REST)", std::min(members, spots), spots);
+    return line;
+}
 
 const char* emptySpotText(int row, int spots) { return row < spots ? "OPEN SPOT" : "-"; }
 
@@ -254,21 +250,15 @@ void startPartyMatch(NetParty& party) {
     savedSettings = settings; // leaveMatch puts the user's own values back
     settings = partyMatchSettings(settings, party.settings);
     drawLoadingScreen(kStartMessage);
-    const int home = lobbyTeam(party.settings.teams[0]);
-    const int away = lobbyTeam(party.settings.teams[1]);
-    if (home != appliedHomeTeam) applyHomeTeam(home);
-    const CharacterModel* models[4] = {&characterModels[2 * home], &characterModels[2 * home + 1],
-                                       &characterModels[2 * away], &characterModels[2 * away + 1]};
-    const int local = party.ownSlot >= 0 && party.ownSlot < kNetSlots ? party.ownSlot : -1;
-    matchState = MatchState{};
-    initMatchState(matchState, home, away, local, models, &arena, party.settings.gameTo, party.seed,
-                   currentMatchSettings());
+    MatchLaunch launch;
+    launch.home = lobbyTeam(party.settings.teams[0]);
+    launch.away = lobbyTeam(party.settings.teams[1]);
+    launch.local = party.ownSlot >= 0 && party.ownSlot < kNetSlots ? party.ownSlot : -1;
+    launch.target = party.settings.gameTo;
+    launch.seed = party.seed;
+    launchMatch(launch);
     startNetMatch(party, matchState);
-    playMatchEvents(matchState); // the opening whistle and crowd
     onlineMatchActive = true;
-    pauseOpen = controlsOpen = false;
-    playMusicTrack(kMatchMusic);
-    changeScreen(SCREEN_IN_GAME);
 }
 
 void partyLobbyFrame() {

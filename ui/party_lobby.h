@@ -70,6 +70,9 @@ bool serverReadyMark(const NetParty& party);
 // What the lobby shows in the spots and texts.
 const char* lobbyModeName(int modeIndex);
 const char* lobbyModeHint(int modeIndex);
+// "N / SPOTS  (CPU FILLS THE REST)", never more members than spots: a server
+// may list more than the mode has room for.
+std::string playerCountText(int members, int spots);
 // A spot without a member: "OPEN SPOT" when the mode has that spot, else "-".
 const char* emptySpotText(int row, int spots);
 // "TEAM", then "   HOST" for the host and "   YOU" for the local player.

@@ -70,6 +70,12 @@ TEST(CommandLine, ShotFrameListsAppendAndTheLastNumberEndsTheRun) {
 
 TEST(CommandLine, HeadlessRule) {
     EXPECT_FALSE(isHeadlessRun(parse({})));
+    EXPECT_FALSE(parse({}).sceneName.has_value());
+    // An empty scene name is still a screenshot or recording run.
+    CommandLine scene = parse({"--shot", "", "5", "out.png"});
+    EXPECT_EQ(scene.sceneName, "");
+    EXPECT_TRUE(isHeadlessRun(scene));
+    EXPECT_TRUE(isHeadlessRun(parse({"--record", "", "1", "3", "frames"})));
     EXPECT_TRUE(isHeadlessRun(parse({"--movetest"})));
     EXPECT_TRUE(isHeadlessRun(parse({"--humantest", "5"})));
     EXPECT_FALSE(isHeadlessRun(parse({"--humantest", "0"})));

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "app/emote_wheel.h"
+#include "app/match_start.h"
 #include "app/online_match_frame.h"
+#include "app/run_flags.h"
+#include "app/settings.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -71,6 +75,19 @@ TEST(EmoteWheel, LosingThePermissionReleasesTheWheel) {
     paused.allowed = false; // the pause overlay opened, or the match ended
     EXPECT_EQ(updateEmoteWheel(w, paused), 6);
     EXPECT_FALSE(w.open);
+}
+
+TEST(EmoteWheel, LeavingTheMatchShutsItWithoutFiring) {
+    // R held with a sector chosen when the connection dropped: the next
+    // match's first frame, R up, must send nothing.
+    headlessRun = true;
+    renderer.quality = savedSettings.graphics; // no render target to remake
+    updateEmoteWheel(emoteWheel, held({0, -100}));
+    ASSERT_EQ(emoteWheel.selected, 0);
+    leaveMatch();
+    EXPECT_FALSE(emoteWheel.open);
+    EXPECT_EQ(updateEmoteWheel(emoteWheel, letGo()), -1);
+    headlessRun = false;
 }
 
 TEST(OnlineFrame, PingColourBands) {

@@ -2,7 +2,9 @@
 // written, the alias filter, and saving safely (two saves at once, read-only
 // files, links, failures told once).
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -191,6 +194,51 @@ TEST(SettingsFile, LinksThatLoopStayLinksAndTheFailureIsTold) {
     EXPECT_EQ(fs::read_symlink(dir / "a.cfg"), "b.cfg");
     EXPECT_EQ(fs::read_symlink(dir / "b.cfg"), "a.cfg");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3) << "no temporary left";
+}
+
+// A save killed before its rename leaves "<file>.tmp.<pid>.<n>" behind. The
+// next save removes those of processes that are gone, and nothing else: not
+// a live process's, not one of its own, not other names or folders.
+TEST(SettingsFile, TemporariesOfDeadSaversAreRemovedByTheNextSave) {
+    namespace fs = std::filesystem;
+    const fs::path dir = tempPath("leftovers");
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub");
+    const pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    ASSERT_GT(dead, 0);
+    waitpid(dead, nullptr, 0);
+    const pid_t alive = fork();
+    if (alive == 0) {
+        pause();
+        _exit(0);
+    }
+    ASSERT_GT(alive, 0);
+    const std::string d = std::to_string(dead), a = std::to_string(alive), own = std::to_string(getpid());
+    const std::string base = "korvalo_settings.cfg";
+    const std::set<std::string> kept = {
+        base + ".tmp." + a + ".0",  base + ".tmp." + own + ".7", // live processes
+        base + ".tmp." + d,         base + ".tmp." + d + ".1x", base + ".tmp." + d + ".",
+        base + ".tmp.0" + d + ".1", base + ".tmp.x.1",          base + ".tmp.0.1",
+        "other.cfg.tmp." + d + ".1",
+    };
+    for (const std::string& name : kept) std::ofstream(dir / name) << "x";
+    for (const std::string& name : {base + ".tmp." + d + ".0", base + ".tmp." + d + ".41"})
+        std::ofstream(dir / name) << "alias=HALF";
+    std::ofstream(dir / "sub" / (base + ".tmp." + d + ".2")) << "x";
+    fs::create_directory(dir / (base + ".tmp." + d + ".3")); // a folder by that name stays
+
+    EXPECT_TRUE(saveSettings(Settings{}, (dir / base).string()));
+    kill(alive, SIGKILL);
+    waitpid(alive, nullptr, 0);
+
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir)) left.insert(e.path().filename().string());
+    std::set<std::string> expected = kept;
+    expected.insert({base, "sub", base + ".tmp." + d + ".3"});
+    EXPECT_EQ(left, expected);
+    EXPECT_TRUE(fs::exists(dir / "sub" / (base + ".tmp." + d + ".2")));
+    EXPECT_EQ(fileText((dir / base).string()), formatSettings(Settings{}));
 }
 
 } // namespace

@@ -108,6 +108,15 @@ TEST_F(TestModes, ShotOfOneFrameWritesExactlyThatFile) {
     expectFullPicture(dir / "out/a.png");
 }
 
+TEST_F(TestModes, ShotOfAnEmptySceneNameShowsTheTitleAndEnds) {
+    // A name outside the scene table, the empty one too: the title screen,
+    // hidden, saved at its frame and ended there.
+    fs::create_directories(dir / "out");
+    ASSERT_EQ(run({"--shot", "", "5", at("out/e.png")}).exitCode, 0);
+    EXPECT_EQ(filesIn(dir / "out"), std::set<std::string>{"e.png"});
+    expectFullPicture(dir / "out/e.png");
+}
+
 TEST_F(TestModes, ShotOfTwoFramesNamesEachByItsNumber) {
     fs::create_directories(dir / "out");
     ASSERT_EQ(run({"--shot", "title", "30,40", at("out/b")}).exitCode, 0);

@@ -311,3 +311,22 @@ TEST(Panels, BoxScoreRowsMvpAndOutcome) {
     s->localIndex = -1;
     EXPECT_TRUE(endScreenVictory(*s)) << "a match with nobody playing here always reads as a victory";
 }
+
+// The HUD, the arena and the character builder share one scaleRgb. Called
+// out of line, as any caller the compiler does not inline calls it: the
+// characters' factors above 1 clamp at 255, and the HUD's below 1 truncate.
+TEST(ColourScale, OneDefinitionClampsAboveOneAndTruncatesBelow) {
+    Color (*volatile scale)(Color, float) = scaleRgb;
+    const Color bright = scale({200, 100, 250, 77}, 1.5f);
+    EXPECT_EQ(bright.r, 255);
+    EXPECT_EQ(bright.g, 150);
+    EXPECT_EQ(bright.b, 255);
+    EXPECT_EQ(bright.a, 77);
+    const Color dim = scale({201, 51, 7, 200}, 0.5f);
+    EXPECT_EQ(dim.r, 100);
+    EXPECT_EQ(dim.g, 25);
+    EXPECT_EQ(dim.b, 3);
+    EXPECT_EQ(dim.a, 200);
+    const Color none = scale({10, 20, 30, 40}, -1.0f);
+    EXPECT_EQ(none.r + none.g + none.b, 0);
+}

@@ -199,6 +199,10 @@ TEST_F(LobbyFixture, SpotsTeamsAndTexts) {
     EXPECT_STREQ(emptySpotText(3, lobbySpotCount(LOBBY_MODE_TWO_ON_TWO)), "OPEN SPOT");
     EXPECT_STREQ(emptySpotText(1, lobbySpotCount(LOBBY_MODE_ONE_ON_ONE)), "OPEN SPOT");
     EXPECT_STREQ(emptySpotText(2, lobbySpotCount(LOBBY_MODE_ONE_ON_ONE)), "-");
+    // The count never shows more players than spots, whatever the server lists.
+    EXPECT_EQ(playerCountText(3, 4), "3 / 4  (CPU FILLS THE REST)");
+    EXPECT_EQ(playerCountText(6, 4), "4 / 4  (CPU FILLS THE REST)");
+    EXPECT_EQ(playerCountText(3, lobbySpotCount(LOBBY_MODE_ONE_ON_ONE)), "2 / 2  (CPU FILLS THE REST)");
 
     // Teams and sides are brought into range before the roster is indexed.
     PartySettings wild;
