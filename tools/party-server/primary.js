@@ -4,15 +4,19 @@
 // request head and hands the connection, with the bytes read, to a worker:
 // a join ("/api/party/CODE") to the worker the code names (lobby.js
 // workerOfCode), anything else (a new party, an unknown or malformed code, a
-// wrong path) to the live worker with the fewest connections, which answers
-// as a lone server would.
+// wrong path) to the live worker with the fewest connections, which
+// answers as a lone server would.
 //
 // Only the primary sees every connection, so it holds the limits on
 // connections at once (per address and in all) and the upgrade deadline up
 // to the hand-over; the worker gets what is left of the deadline and reports
-// each handed connection's close, so that the counts stay right. A worker
-// that dies is started again after a second, and the parties it held are
-// lost. SIGTERM or SIGINT stop the workers, then the primary.
+// each handed connection's close, so that the counts stay right.
+//
+// Each worker takes one handed connection at a time: the next waits here,
+// still read into its own buffer, until the worker says it has the last one,
+// so that no byte of it is read where nobody will see it. A worker that
+// dies is started again after a second, and the parties it held are lost.
+// SIGTERM or SIGINT stop the workers, then the primary.
 
 const net = require('net');
 const path = require('path');
@@ -30,23 +34,31 @@ const REQUEST_LINE = /^[A-Z]+ (\S+) HTTP\/1\.[01]\r\n/;
 const RESTART_DELAY_MS = 1000;
 const STOP_GRACE_MS = 2000;
 
-// A paused socket's handle goes on reading from the kernel, and what it read
-// after the hand-over would be dropped with it (a client's hello, once the
-// worker has answered its upgrade). Node has no public call to stop it.
-function stopReading(socket) {
+// Takes what the socket has read and not yet passed on, then stops its handle
+// reading from the kernel: what it read after the hand-over would be dropped
+// with it (a client's hello, once the worker has answered its upgrade). A
+// paused socket goes on reading into its buffer, and Node has no public call
+// to stop the handle. The hand-over must follow in the same turn of the
+// event loop, or the socket starts reading again.
+function takeAndStopReading(socket) {
+  const chunks = [];
+  for (let chunk = socket.read(); chunk !== null; chunk = socket.read()) chunks.push(chunk);
   socket.pause();
   if (socket._handle && socket._handle.reading) {
     socket._handle.reading = false;
     socket._handle.readStop();
   }
+  return chunks;
 }
 
 function runPrimary(options, args) {
   const log = options.verbose ? (line) => process.stderr.write(`party-server: ${line}\n`) : () => {};
   const guard = new ConnectionGuard({ perAddress: options.maxConnectionsPerAddress,
                                       upgradeTimeoutMs: options.upgradeTimeoutMs }, log);
-  const workers = []; // { child, index, open, ready }
-  const handed = new Map(); // id of a handed connection -> { key, worker, party }
+  const workers = []; // { child, index, open, ready, waiting, sending }
+  // id -> { id, socket, key, head, target, party, acceptedAt, worker, sent }: from the
+  // choice of its worker on, waiting for the worker or handed to it
+  const handed = new Map();
   let nextId = 1;
   let held = 0; // connections not handed over: their request head still coming, or refused
   let partyConnections = 0; // handed connections on a party path
@@ -58,19 +70,23 @@ function runPrimary(options, args) {
 
   function startWorker(index) {
     const child = fork(WORKER, [String(index), ...args]);
-    const w = { child, index, open: 0, ready: false };
+    // waiting: connections for it that wait for the one it is being handed (sending)
+    const w = { child, index, open: 0, ready: false, waiting: [], sending: null };
     workers[index] = w;
     log(`worker ${index} is process ${child.pid}`);
     child.on('error', (e) => process.stderr.write(`party-server: worker ${index}: ${e.message}\n`));
     child.on('message', (message) => {
       if (message.t === 'closed') closed(message.id);
+      if (message.t === 'adopted') adopted(w, message.id);
       if (message.t === 'ready') {
         w.ready = true;
         listenOnceReady();
       }
     });
     child.on('exit', (code, signal) => {
-      for (const [id, c] of handed) if (c.worker === w) closed(id);
+      w.sending = null;
+      for (const [id, c] of handed) if (c.worker === w && c.sent) closed(id);
+      placeAgain(w);
       if (stopping) return;
       process.stderr.write(`party-server: worker ${index} ended (${signal || `exit status ${code}`}); ` +
                            'the parties it held are lost, a new worker starts\n');
@@ -139,7 +155,9 @@ function runPrimary(options, args) {
     socket.on('data', onData);
   }
 
-  // Passes the connection to its worker; false when it was refused instead.
+  // Chooses the connection's worker and queues it there; false when it was
+  // refused instead. Until it is handed over, what the client sends waits in
+  // the socket's buffer (which stops reading once full) under the deadline.
   function handOver(socket, key, head, acceptedAt) {
     const line = REQUEST_LINE.exec(head.toString('latin1', 0, head.indexOf(HEAD_END) + 2));
     const target = line ? line[1] : '';
@@ -149,27 +167,79 @@ function runPrimary(options, args) {
       refuseUpgrade(socket, 503);
       return false;
     }
-    stopReading(socket);
-    guard.upgraded(socket); // the worker holds the connection to what is left of the deadline
-    const id = nextId++;
-    handed.set(id, { key, worker: w, party });
-    w.open++;
+    socket.pause();
+    const c = { id: nextId++, socket, key, head, target, party, acceptedAt, worker: null, sent: false };
+    handed.set(c.id, c);
     if (party) partyConnections++;
-    const message = { t: 'connection', id, head: head.toString('base64'),
-                      deadlineMs: Math.max(1, options.upgradeTimeoutMs - (Date.now() - acceptedAt)) };
+    whenDone(socket, () => {
+      if (!c.sent) closed(c.id);
+    });
+    queue(c, w);
+    return true;
+  }
+
+  function queue(c, w) {
+    c.worker = w;
+    w.open++;
+    w.waiting.push(c);
+    sendNext(w);
+  }
+
+  // Hands the worker its next connection unless it is still taking one: with
+  // a hand-over of its own still unacknowledged, Node would keep the socket
+  // until a later turn, reading meanwhile what would then be lost.
+  function sendNext(w) {
+    if (w.sending || !alive(w) || w.waiting.length === 0) return;
+    const c = w.waiting.shift();
+    const { socket } = c;
+    const bytes = Buffer.concat([c.head, ...takeAndStopReading(socket)]);
+    guard.upgraded(socket); // the worker holds the connection to what is left of the deadline
+    c.sent = true;
+    w.sending = c;
+    const message = { t: 'connection', id: c.id, head: bytes.toString('base64'),
+                      deadlineMs: Math.max(1, options.upgradeTimeoutMs - (Date.now() - c.acceptedAt)) };
     w.child.send(message, socket, (e) => {
       if (!e) return;
       socket.destroy();
-      closed(id);
+      closed(c.id);
+      adopted(w, c.id);
     });
-    return true;
+  }
+
+  // The worker has the connection (or it could not be sent): the next may go.
+  function adopted(w, id) {
+    if (!w.sending || w.sending.id !== id) return;
+    w.sending = null;
+    sendNext(w);
+  }
+
+  // The connections waiting for a worker that is gone go to another, or are
+  // refused when there is none.
+  function placeAgain(w) {
+    const waiting = w.waiting;
+    w.waiting = [];
+    for (const c of waiting) {
+      w.open--;
+      c.worker = null;
+      const next = pick(c.target);
+      if (next) {
+        queue(c, next);
+      } else {
+        c.socket.resume();
+        refuseUpgrade(c.socket, 503);
+      }
+    }
   }
 
   function closed(id) {
     const c = handed.get(id);
     if (!c) return;
     handed.delete(id);
-    c.worker.open--;
+    if (c.worker) {
+      c.worker.open--;
+      const at = c.worker.waiting.indexOf(c);
+      if (at >= 0) c.worker.waiting.splice(at, 1);
+    }
     if (c.party) partyConnections--;
     guard.release(c.key);
   }

@@ -2,9 +2,10 @@
 // One worker of a party server started with --workers N: its share of the
 // parties, on the connections the primary (primary.js) hands it. The
 // primary runs it as `node worker.js INDEX OPTIONS...` with an IPC channel;
-// it says when it is ready and when each handed connection has closed, so
-// that the primary's counts stay right, and it stops on SIGTERM from the
-// primary or when the primary is gone.
+// it says when it is ready, when it has taken each handed connection (the
+// primary hands over the next only then) and when each has closed, so that
+// the primary's counts stay right, and it stops on SIGTERM from the primary
+// or when the primary is gone.
 
 const { readOptions } = require('./server');
 const { whenDone } = require('./limits');
@@ -22,6 +23,7 @@ function main() {
   };
   process.on('message', (message, socket) => {
     if (message.t !== 'connection') return;
+    tell({ t: 'adopted', id: message.id });
     if (!socket) {
       tell({ t: 'closed', id: message.id });
       return;
