@@ -101,13 +101,23 @@ function createService(options, log, worker = { worker: 0, workers: 1 }) {
   const wss = new WebSocketServer({ noServer: true, maxPayload: MAX_MESSAGE_BYTES, perMessageDeflate: false });
   let connections = 0;
 
+  // A connection is counted by its first request (the primary of several
+  // workers sees no other), so one that asked for anything but an upgrade
+  // is closed after the answer and never becomes a WebSocket, not even by a
+  // request sent right behind the first.
+  const plainConnections = new WeakSet();
   server.on('request', (req, res) => {
-    res.writeHead(426, { 'Content-Type': 'text/plain', Upgrade: 'websocket' });
+    plainConnections.add(req.socket);
+    res.writeHead(426, { 'Content-Type': 'text/plain', Upgrade: 'websocket', Connection: 'close' });
     res.end('This is a party server: connect with a WebSocket.\n');
   });
 
   server.on('upgrade', (req, socket, head) => {
     socket.on('error', () => {});
+    if (plainConnections.has(socket)) {
+      socket.destroy();
+      return;
+    }
     if (options.httpStatus) {
       refuseUpgrade(socket, options.httpStatus);
       return;

@@ -421,6 +421,59 @@ test('what a client sends before its upgrade is answered reaches the lobby, with
   }
 });
 
+const UPGRADE_REQUEST = 'GET /api/party/new HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n' +
+  'Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n';
+
+// Whether the text holds a whole HTTP response, its body counted or chunked.
+function wholeResponse(text) {
+  const end = text.indexOf('\r\n\r\n');
+  const length = /\r\nContent-Length: (\d+)\r\n/i.exec(text);
+  if (end < 0) return false;
+  return length ? text.length >= end + 4 + Number(length[1]) : text.endsWith('\r\n0\r\n\r\n');
+}
+
+// Over a raw socket: the request, then an upgrade on the same connection,
+// right behind it or once the answer came; all that came back, and whether
+// the server closed the connection.
+function requestThenUpgrade(server, request, pipelined) {
+  return new Promise((resolve) => {
+    const socket = net.connect(server.port, '127.0.0.1');
+    let seen = '';
+    const finish = (closed) => {
+      clearTimeout(timer);
+      socket.destroy();
+      resolve({ seen, closed });
+    };
+    const timer = setTimeout(() => finish(false), TIMEOUT_MS);
+    socket.on('error', () => {});
+    socket.on('connect', () => socket.write(pipelined ? request + UPGRADE_REQUEST : request));
+    let sent = pipelined;
+    socket.on('data', (data) => {
+      seen += data.toString('latin1');
+      if (!sent && wholeResponse(seen)) {
+        sent = true;
+        socket.write(UPGRADE_REQUEST);
+      }
+    });
+    socket.on('close', () => finish(true));
+  });
+}
+
+// The limit on WebSocket connections counts a connection by its first
+// request, so one that asked for something else must not become one later.
+test('a request that is not an upgrade is answered and its connection closed', async (t) => {
+  const server = await startServer(t);
+  for (const request of ['GET / HTTP/1.1\r\nHost: x\r\n\r\n', 'GET /api/party/new HTTP/1.1\r\nHost: x\r\n\r\n']) {
+    for (const pipelined of [false, true]) {
+      const { seen, closed } = await requestThenUpgrade(server, request, pipelined);
+      const what = `${JSON.stringify(request)}${pipelined ? ' with an upgrade behind it' : ''}`;
+      assert.match(seen, /^HTTP\/1\.1 426 /, what);
+      assert.doesNotMatch(seen, / 101 /, what);
+      assert.ok(closed, `${what}: left open`);
+    }
+  }
+});
+
 // Loopback addresses other than 127.0.0.1 stand for other machines.
 test('one address cannot lock the others out: connections per address and a deadline for the upgrade', async (t) => {
   const server = await startServer(t, ['--max-connections', '5', '--max-connections-per-address', '3',
