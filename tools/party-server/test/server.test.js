@@ -474,6 +474,21 @@ test('a request that is not an upgrade is answered and its connection closed', a
   }
 });
 
+// A client that never answers the close frame (it reads nothing) must not
+// keep the server from stopping: it waits for that far less than the 30 s
+// a WebSocket close may take.
+test('a stopping server says it is going away to every connection, and soon stops', async (t) => {
+  const server = await startServer(t);
+  const members = await party(server, 2);
+  const deaf = await enter(server);
+  deaf.ws.pause();
+  const stoppedAt = Date.now();
+  process.kill(server.pid, 'SIGTERM');
+  for (const m of members) assert.strictEqual(await m.closed, 1001);
+  assert.strictEqual(await server.exited, 0);
+  assert.ok(Date.now() - stoppedAt < 15000, `stopped after ${Date.now() - stoppedAt} ms`);
+});
+
 // Loopback addresses other than 127.0.0.1 stand for other machines.
 test('one address cannot lock the others out: connections per address and a deadline for the upgrade', async (t) => {
   const server = await startServer(t, ['--max-connections', '5', '--max-connections-per-address', '3',
