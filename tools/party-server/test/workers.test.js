@@ -8,6 +8,7 @@ process.env.KORVALO_PARTY_TEST_WORKERS = '2';
 const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
+const path = require('path');
 const WebSocket = require('ws');
 const { workerOfCode } = require('../lobby');
 const { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST } =
@@ -116,11 +117,11 @@ test('a worker that stops answering gets no new connections, and is ended and st
   assert.notStrictEqual(dead, worker(kept.code));
   const others = [await enter(server, stuck.code, 'S1', '127.0.0.2'), await enter(server, stuck.code, 'S2', '127.0.0.2')];
   const pid = Number(new RegExp(`worker ${dead} is process (\\d+)`).exec(server.log())[1]);
-  t.after(() => {
-    try {
+  t.after(() => { // unless the server ended it, and its number has not gone to another process since
+    const stat = `/proc/${pid}/stat`;
+    if (fs.existsSync(stat) && /\) T /.test(fs.readFileSync(stat, 'utf8')) &&
+        fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(path.join(__dirname, '..', 'worker.js'))) {
       process.kill(pid, 'SIGKILL');
-    } catch (e) {
-      // ended by the server already
     }
   });
   process.kill(pid, 'SIGSTOP');
