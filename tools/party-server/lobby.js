@@ -392,4 +392,9 @@ class Lobby {
   }
 }
 
-module.exports = { Lobby, assignSlots, mergeSettings, inputTicks, workerOfCode, MAX_WORKERS: CODE_ALPHABET.length };
+module.exports = {
+  Lobby, assignSlots, mergeSettings, inputTicks, workerOfCode, MAX_WORKERS: CODE_ALPHABET.length,
+  // Numbers the game has too (a test holds them against its sources).
+  PROTOCOL_VERSION, START_DELAY_TICKS, LOOK_AHEAD_TICKS, INPUT_MESSAGE, INPUT_HEADER_BYTES, INPUT_RECORD_BYTES,
+  RESYNC_MESSAGE, RESYNC_MIN_BYTES,
+};

@@ -4,15 +4,24 @@
 // request head and hands the connection, with the bytes read, to a worker:
 // a join ("/api/party/CODE") to the worker the code names (lobby.js
 // workerOfCode), anything else (a new party, an unknown or malformed code, a
-// wrong path) to the live worker with the fewest connections, which answers
-// as a lone server would.
+// wrong path) to the answering worker with the fewest connections, which
+// answers as a lone server would.
 //
 // Only the primary sees every connection, so it holds the limits on
 // connections at once (per address and in all) and the upgrade deadline up
 // to the hand-over; the worker gets what is left of the deadline and reports
-// each handed connection's close, so that the counts stay right. A worker
-// that dies is started again after a second, and the parties it held are
-// lost. SIGTERM or SIGINT stop the workers, then the primary.
+// each handed connection's close, so that the counts stay right.
+//
+// Each worker takes one handed connection at a time: the next waits here,
+// still read into its own buffer, until the worker says it has the last one,
+// so that no byte of it is read where nobody will see it.
+//
+// A worker says it is alive several times a second. One silent for a second
+// gets no new connections (a join to one of its parties waits for it, under
+// the deadline), and one silent for five is taken for hung and ended, which
+// frees the places of its connections. A worker that ends is started again
+// after a second, and the parties it held are lost. SIGTERM or SIGINT stop
+// the workers, then the primary.
 
 const net = require('net');
 const path = require('path');
@@ -29,24 +38,38 @@ const REQUEST_LINE = /^[A-Z]+ (\S+) HTTP\/1\.[01]\r\n/;
 // A worker that dies at once must not be restarted in a tight loop.
 const RESTART_DELAY_MS = 1000;
 const STOP_GRACE_MS = 2000;
+// How often a worker says it is alive, and how often the primary looks.
+const HEARTBEAT_MS = 250;
+// Silence, counted in the primary's own running time, after which a worker
+// gets no new connections, and after which it is ended as hung.
+const ANSWER_MS = 1000;
+const HUNG_MS = 5000;
 
-// A paused socket's handle goes on reading from the kernel, and what it read
-// after the hand-over would be dropped with it (a client's hello, once the
-// worker has answered its upgrade). Node has no public call to stop it.
-function stopReading(socket) {
+// Takes what the socket has read and not yet passed on, then stops its handle
+// reading from the kernel: what it read after the hand-over would be dropped
+// with it (a client's hello, once the worker has answered its upgrade). A
+// paused socket goes on reading into its buffer, and Node has no public call
+// to stop the handle. The hand-over must follow in the same turn of the
+// event loop, or the socket starts reading again.
+function takeAndStopReading(socket) {
+  const chunks = [];
+  for (let chunk = socket.read(); chunk !== null; chunk = socket.read()) chunks.push(chunk);
   socket.pause();
   if (socket._handle && socket._handle.reading) {
     socket._handle.reading = false;
     socket._handle.readStop();
   }
+  return chunks;
 }
 
 function runPrimary(options, args) {
   const log = options.verbose ? (line) => process.stderr.write(`party-server: ${line}\n`) : () => {};
   const guard = new ConnectionGuard({ perAddress: options.maxConnectionsPerAddress,
                                       upgradeTimeoutMs: options.upgradeTimeoutMs }, log);
-  const workers = []; // { child, index, open, ready }
-  const handed = new Map(); // id of a handed connection -> { key, worker, party }
+  const workers = []; // { child, index, open, ready, waiting, sending, silentMs, sendingMs, quiet, ended }
+  // id -> { id, socket, key, head, target, party, acceptedAt, worker, sent }: from the
+  // choice of its worker on, waiting for the worker or handed to it
+  const handed = new Map();
   let nextId = 1;
   let held = 0; // connections not handed over: their request head still coming, or refused
   let partyConnections = 0; // handed connections on a party path
@@ -54,23 +77,33 @@ function runPrimary(options, args) {
   let listening = false;
   let stopping = false;
 
-  const alive = (w) => w.child.exitCode === null && w.child.signalCode === null && w.child.connected;
+  const alive = (w) => !w.ended && w.child.exitCode === null && w.child.signalCode === null && w.child.connected;
+  const answering = (w) => alive(w) && !w.quiet;
 
   function startWorker(index) {
     const child = fork(WORKER, [String(index), ...args]);
-    const w = { child, index, open: 0, ready: false };
+    // waiting: connections for it that wait for the one it is being handed
+    // (sending); silentMs: since it was last heard; sendingMs: since it was
+    // handed `sending`; quiet: silent too long for new connections
+    const w = { child, index, open: 0, ready: false, waiting: [], sending: null, silentMs: 0, sendingMs: 0,
+                quiet: false, ended: false };
     workers[index] = w;
     log(`worker ${index} is process ${child.pid}`);
     child.on('error', (e) => process.stderr.write(`party-server: worker ${index}: ${e.message}\n`));
     child.on('message', (message) => {
+      w.silentMs = 0;
       if (message.t === 'closed') closed(message.id);
+      if (message.t === 'adopted') adopted(w, message.id);
       if (message.t === 'ready') {
         w.ready = true;
         listenOnceReady();
       }
+      heard(w);
     });
     child.on('exit', (code, signal) => {
-      for (const [id, c] of handed) if (c.worker === w) closed(id);
+      w.sending = null;
+      for (const [id, c] of handed) if (c.worker === w && c.sent) closed(id);
+      placeAgain(w);
       if (stopping) return;
       process.stderr.write(`party-server: worker ${index} ended (${signal || `exit status ${code}`}); ` +
                            'the parties it held are lost, a new worker starts\n');
@@ -88,8 +121,9 @@ function runPrimary(options, args) {
     });
   }
 
-  // The worker for a request target: where the code lives, or the live
-  // worker with the fewest connections (ties taken in turn); null when none lives.
+  // The worker for a request target: where the code lives while it lives
+  // (the party can be nowhere else), or the answering worker with the fewest
+  // connections (ties taken in turn); null when there is none.
   function pick(target) {
     const match = PARTY_PATH.exec(target);
     const home = match ? workers[workerOfCode(match[1].toUpperCase(), workers.length)] : null;
@@ -97,7 +131,7 @@ function runPrimary(options, args) {
     let best = null;
     for (let k = 0; k < workers.length; k++) {
       const w = workers[(turn + k) % workers.length];
-      if (alive(w) && (!best || w.open < best.open)) best = w;
+      if (answering(w) && (!best || w.open < best.open)) best = w;
     }
     turn = (turn + 1) % workers.length;
     return best;
@@ -139,7 +173,9 @@ function runPrimary(options, args) {
     socket.on('data', onData);
   }
 
-  // Passes the connection to its worker; false when it was refused instead.
+  // Chooses the connection's worker and queues it there; false when it was
+  // refused instead. Until it is handed over, what the client sends waits in
+  // the socket's buffer (which stops reading once full) under the deadline.
   function handOver(socket, key, head, acceptedAt) {
     const line = REQUEST_LINE.exec(head.toString('latin1', 0, head.indexOf(HEAD_END) + 2));
     const target = line ? line[1] : '';
@@ -149,27 +185,120 @@ function runPrimary(options, args) {
       refuseUpgrade(socket, 503);
       return false;
     }
-    stopReading(socket);
-    guard.upgraded(socket); // the worker holds the connection to what is left of the deadline
-    const id = nextId++;
-    handed.set(id, { key, worker: w, party });
-    w.open++;
+    socket.pause();
+    const c = { id: nextId++, socket, key, head, target, party, acceptedAt, worker: null, sent: false };
+    handed.set(c.id, c);
     if (party) partyConnections++;
-    const message = { t: 'connection', id, head: head.toString('base64'),
-                      deadlineMs: Math.max(1, options.upgradeTimeoutMs - (Date.now() - acceptedAt)) };
+    whenDone(socket, () => {
+      if (!c.sent) closed(c.id);
+    });
+    queue(c, w);
+    return true;
+  }
+
+  function queue(c, w) {
+    c.worker = w;
+    w.open++;
+    w.waiting.push(c);
+    sendNext(w);
+  }
+
+  // Hands the worker its next connection unless it is still taking one: with
+  // a hand-over of its own still unacknowledged, Node would keep the socket
+  // until a later turn, reading meanwhile what would then be lost.
+  function sendNext(w) {
+    if (w.sending || !answering(w) || w.waiting.length === 0) return;
+    const c = w.waiting.shift();
+    const { socket } = c;
+    const bytes = Buffer.concat([c.head, ...takeAndStopReading(socket)]);
+    guard.upgraded(socket); // the worker holds the connection to what is left of the deadline
+    c.sent = true;
+    w.sending = c;
+    w.sendingMs = 0;
+    const message = { t: 'connection', id: c.id, head: bytes.toString('base64'),
+                      deadlineMs: Math.max(1, options.upgradeTimeoutMs - (Date.now() - c.acceptedAt)) };
     w.child.send(message, socket, (e) => {
       if (!e) return;
       socket.destroy();
-      closed(id);
+      closed(c.id);
+      adopted(w, c.id);
     });
-    return true;
+  }
+
+  // The worker has the connection (or it could not be sent): the next may go.
+  function adopted(w, id) {
+    if (!w.sending || w.sending.id !== id) return;
+    w.sending = null;
+    sendNext(w);
+  }
+
+  // The connections waiting for a worker that is gone or silent go to
+  // another (joins to a silent one's parties stay), or are refused when there
+  // is none.
+  function placeAgain(w) {
+    const waiting = w.waiting;
+    w.waiting = [];
+    for (const c of waiting) {
+      w.open--;
+      c.worker = null;
+      const next = pick(c.target);
+      if (next) {
+        queue(c, next);
+      } else {
+        c.socket.resume();
+        refuseUpgrade(c.socket, 503);
+      }
+    }
+  }
+
+  // Looks at every worker's silence; a pause of the primary itself counts
+  // for one look only, since then the whole server stood still (a stopped or
+  // starved machine) and no worker is to blame.
+  let lastLook = Date.now();
+  function watch() {
+    const now = Date.now();
+    const step = Math.min(now - lastLook, 2 * HEARTBEAT_MS);
+    lastLook = now;
+    if (stopping) return;
+    for (const w of workers) {
+      if (!alive(w)) continue;
+      w.silentMs += step;
+      if (w.sending) w.sendingMs += step;
+      const silence = Math.max(w.silentMs, w.sending ? w.sendingMs : 0);
+      if (silence >= HUNG_MS) {
+        hung(w);
+      } else if (silence >= ANSWER_MS && !w.quiet) {
+        w.quiet = true;
+        log(`worker ${w.index} has not answered for ${ANSWER_MS / 1000} s: new connections go to the others`);
+        placeAgain(w);
+      }
+    }
+  }
+
+  function heard(w) {
+    if (!w.quiet || w.silentMs >= ANSWER_MS || (w.sending && w.sendingMs >= ANSWER_MS)) return;
+    w.quiet = false;
+    log(`worker ${w.index} answers again`);
+    sendNext(w);
+  }
+
+  // Its connections are cut with it, and their places freed when it ends.
+  function hung(w) {
+    process.stderr.write(`party-server: worker ${w.index} has not answered for ${HUNG_MS / 1000} s and is ended\n`);
+    w.ended = true;
+    placeAgain(w);
+    w.child.kill('SIGKILL');
   }
 
   function closed(id) {
     const c = handed.get(id);
     if (!c) return;
     handed.delete(id);
-    c.worker.open--;
+    if (c.worker) {
+      c.worker.open--;
+      const at = c.worker.waiting.indexOf(c);
+      if (at >= 0) c.worker.waiting.splice(at, 1);
+    }
     if (c.party) partyConnections--;
     guard.release(c.key);
   }
@@ -199,8 +328,9 @@ function runPrimary(options, args) {
     process.exit(1); // the workers stop when their channel closes
   });
   for (let i = 0; i < options.workers; i++) startWorker(i);
+  setInterval(watch, HEARTBEAT_MS);
   process.on('SIGTERM', stop);
   process.on('SIGINT', stop);
 }
 
-module.exports = { runPrimary };
+module.exports = { HEARTBEAT_MS, runPrimary };

@@ -21,6 +21,9 @@ const PARTY_PATH = /^\/api\/party\/([^/?#]+)$/;
 // refusals can be answered with 503.
 const UPGRADE_SLACK = 64;
 const HTTP_HEADERS_TIMEOUT_MS = 10000;
+// How long a stopping server waits for its clients to answer the close
+// frame: one that never does must not hold the stop for long.
+const STOP_GRACE_MS = 1000;
 
 // Sends one message, split into fragments when the switch asks for it. A
 // client that does not read would make us hold its data for ever: past the
@@ -85,7 +88,8 @@ function startPinging(ws, options) {
 // process is one of several. Returns { server, guard, adopt, stop }: the
 // caller listens on `server` (guarding each connection with
 // `guard.admit`) or passes handed-over sockets to adopt(socket, head,
-// deadlineMs); stop() cuts every connection and ends the process.
+// deadlineMs); stop() closes every connection as going away and ends the
+// process.
 function createService(options, log, worker = { worker: 0, workers: 1 }) {
   const lobby = new Lobby(log, worker);
   const pauses = new PauseClock();
@@ -101,13 +105,23 @@ function createService(options, log, worker = { worker: 0, workers: 1 }) {
   const wss = new WebSocketServer({ noServer: true, maxPayload: MAX_MESSAGE_BYTES, perMessageDeflate: false });
   let connections = 0;
 
+  // A connection is counted by its first request (the primary of several
+  // workers sees no other), so one that asked for anything but an upgrade
+  // is closed after the answer and never becomes a WebSocket, not even by a
+  // request sent right behind the first.
+  const plainConnections = new WeakSet();
   server.on('request', (req, res) => {
-    res.writeHead(426, { 'Content-Type': 'text/plain', Upgrade: 'websocket' });
+    plainConnections.add(req.socket);
+    res.writeHead(426, { 'Content-Type': 'text/plain', Upgrade: 'websocket', Connection: 'close' });
     res.end('This is a party server: connect with a WebSocket.\n');
   });
 
   server.on('upgrade', (req, socket, head) => {
     socket.on('error', () => {});
+    if (plainConnections.has(socket)) {
+      socket.destroy();
+      return;
+    }
     if (options.httpStatus) {
       refuseUpgrade(socket, options.httpStatus);
       return;
@@ -201,10 +215,21 @@ function createService(options, log, worker = { worker: 0, workers: 1 }) {
     socket.unshift(head);
   }
 
+  let stopping = false;
   function stop() {
-    for (const ws of wss.clients) ws.terminate();
-    server.close(() => process.exit(0));
-    setTimeout(() => process.exit(0), 1000).unref();
+    if (stopping) return;
+    stopping = true;
+    server.close();
+    const clients = [...wss.clients];
+    let left = clients.length;
+    if (left === 0) process.exit(0);
+    for (const ws of clients) {
+      ws.once('close', () => {
+        if (--left === 0) process.exit(0);
+      });
+      ws.close(1001);
+    }
+    setTimeout(() => process.exit(0), STOP_GRACE_MS).unref();
   }
 
   return { server, guard, adopt, stop };

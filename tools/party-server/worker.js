@@ -2,13 +2,15 @@
 // One worker of a party server started with --workers N: its share of the
 // parties, on the connections the primary (primary.js) hands it. The
 // primary runs it as `node worker.js INDEX OPTIONS...` with an IPC channel;
-// it says when it is ready and when each handed connection has closed, so
-// that the primary's counts stay right, and it stops on SIGTERM from the
-// primary or when the primary is gone.
+// it says when it is ready, that it is alive (every HEARTBEAT_MS), when it
+// has taken each handed connection (the primary hands over the next only
+// then) and when each has closed, so that the primary's counts stay right,
+// and it stops on SIGTERM from the primary or when the primary is gone.
 
 const { readOptions } = require('./server');
 const { whenDone } = require('./limits');
 const { createService } = require('./service');
+const { HEARTBEAT_MS } = require('./primary');
 
 function main() {
   const worker = Number(process.argv[2]);
@@ -22,6 +24,7 @@ function main() {
   };
   process.on('message', (message, socket) => {
     if (message.t !== 'connection') return;
+    tell({ t: 'adopted', id: message.id });
     if (!socket) {
       tell({ t: 'closed', id: message.id });
       return;
@@ -35,6 +38,7 @@ function main() {
   // stops its workers itself, and must not see them go first and restart them.
   process.on('SIGINT', () => {});
   tell({ t: 'ready' });
+  setInterval(() => tell({ t: 'alive' }), HEARTBEAT_MS);
 }
 
 main();

@@ -6,6 +6,7 @@
 
 const test = require('node:test');
 const assert = require('node:assert');
+const crypto = require('crypto');
 const fs = require('fs');
 const net = require('net');
 const path = require('path');
@@ -369,6 +370,123 @@ test('a pause of the server itself cuts nobody, and a flood is cut with one line
   assert.strictEqual(await flood.closed, 1006);
   assert.ok(await pingPong(host));
   assert.strictEqual(server.log().match(/sent too much/g).length, 1);
+});
+
+// A client's text message as it goes on the wire: one masked frame.
+function clientFrame(text) {
+  const payload = Buffer.from(text);
+  const mask = crypto.randomBytes(4);
+  const frame = Buffer.alloc(6 + payload.length);
+  frame[0] = 0x81;
+  frame[1] = 0x80 | payload.length; // short messages only
+  mask.copy(frame, 2);
+  for (let i = 0; i < payload.length; i++) frame[6 + i] = payload[i] ^ mask[i & 3];
+  return frame;
+}
+
+// Over a raw socket: the upgrade request, then `delayMs` later the hello,
+// without waiting for the server's answer; whether a welcome comes back.
+function eagerHello(server, delayMs) {
+  return new Promise((resolve) => {
+    const socket = net.connect(server.port, '127.0.0.1');
+    socket.setNoDelay(true);
+    let seen = '';
+    const finish = (welcomed) => {
+      clearTimeout(timer);
+      socket.destroy();
+      resolve(welcomed);
+    };
+    const timer = setTimeout(() => finish(false), TIMEOUT_MS);
+    socket.on('error', () => {});
+    socket.on('close', () => finish(false));
+    socket.on('connect', () => {
+      socket.write('GET /api/party/new HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n' +
+                   `Sec-WebSocket-Key: ${crypto.randomBytes(16).toString('base64')}\r\nSec-WebSocket-Version: 13\r\n\r\n`);
+      setTimeout(() => socket.write(clientFrame('{"t":"hello","alias":"EAGER","ver":3}')), delayMs);
+    });
+    socket.on('data', (data) => {
+      seen += data.toString('latin1');
+      if (seen.includes('"t":"welcome"')) finish(true);
+    });
+  });
+}
+
+// Many at once make the hand-overs to a worker queue up, and the bytes that
+// come while one waits must reach it too.
+test('what a client sends before its upgrade is answered reaches the lobby, with many arriving at once', async (t) => {
+  const server = await startServer(t, ['--max-connections-per-address', '100']);
+  for (let round = 0; round < 3; round++) {
+    const welcomed = await Promise.all(Array.from({ length: 24 }, (_, i) => eagerHello(server, i % 5)));
+    assert.strictEqual(welcomed.filter(Boolean).length, welcomed.length, `round ${round}`);
+  }
+});
+
+const UPGRADE_REQUEST = 'GET /api/party/new HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n' +
+  'Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n';
+
+// Whether the text holds a whole HTTP response, its body counted or chunked.
+function wholeResponse(text) {
+  const end = text.indexOf('\r\n\r\n');
+  const length = /\r\nContent-Length: (\d+)\r\n/i.exec(text);
+  if (end < 0) return false;
+  return length ? text.length >= end + 4 + Number(length[1]) : text.endsWith('\r\n0\r\n\r\n');
+}
+
+// Over a raw socket: the request, then an upgrade on the same connection,
+// right behind it or once the answer came; all that came back, and whether
+// the server closed the connection.
+function requestThenUpgrade(server, request, pipelined) {
+  return new Promise((resolve) => {
+    const socket = net.connect(server.port, '127.0.0.1');
+    let seen = '';
+    const finish = (closed) => {
+      clearTimeout(timer);
+      socket.destroy();
+      resolve({ seen, closed });
+    };
+    const timer = setTimeout(() => finish(false), TIMEOUT_MS);
+    socket.on('error', () => {});
+    socket.on('connect', () => socket.write(pipelined ? request + UPGRADE_REQUEST : request));
+    let sent = pipelined;
+    socket.on('data', (data) => {
+      seen += data.toString('latin1');
+      if (!sent && wholeResponse(seen)) {
+        sent = true;
+        socket.write(UPGRADE_REQUEST);
+      }
+    });
+    socket.on('close', () => finish(true));
+  });
+}
+
+// The limit on WebSocket connections counts a connection by its first
+// request, so one that asked for something else must not become one later.
+test('a request that is not an upgrade is answered and its connection closed', async (t) => {
+  const server = await startServer(t);
+  for (const request of ['GET / HTTP/1.1\r\nHost: x\r\n\r\n', 'GET /api/party/new HTTP/1.1\r\nHost: x\r\n\r\n']) {
+    for (const pipelined of [false, true]) {
+      const { seen, closed } = await requestThenUpgrade(server, request, pipelined);
+      const what = `${JSON.stringify(request)}${pipelined ? ' with an upgrade behind it' : ''}`;
+      assert.match(seen, /^HTTP\/1\.1 426 /, what);
+      assert.doesNotMatch(seen, / 101 /, what);
+      assert.ok(closed, `${what}: left open`);
+    }
+  }
+});
+
+// A client that never answers the close frame (it reads nothing) must not
+// keep the server from stopping: it waits for that far less than the 30 s
+// a WebSocket close may take.
+test('a stopping server says it is going away to every connection, and soon stops', async (t) => {
+  const server = await startServer(t);
+  const members = await party(server, 2);
+  const deaf = await enter(server);
+  deaf.ws.pause();
+  const stoppedAt = Date.now();
+  process.kill(server.pid, 'SIGTERM');
+  for (const m of members) assert.strictEqual(await m.closed, 1001);
+  assert.strictEqual(await server.exited, 0);
+  assert.ok(Date.now() - stoppedAt < 15000, `stopped after ${Date.now() - stoppedAt} ms`);
 });
 
 // Loopback addresses other than 127.0.0.1 stand for other machines.

@@ -8,6 +8,7 @@ process.env.KORVALO_PARTY_TEST_WORKERS = '2';
 const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
+const path = require('path');
 const WebSocket = require('ws');
 const { workerOfCode } = require('../lobby');
 const { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST } =
@@ -28,9 +29,9 @@ function answer(url, localAddress = '127.0.0.1') {
   });
 }
 
-// Tries `done` for up to two seconds; whether it came true.
-async function eventually(done) {
-  for (let i = 0; i < 40; i++) {
+// Tries `done` for up to `seconds`; whether it came true.
+async function eventually(done, seconds = 2) {
+  for (let i = 0; i < seconds * 20; i++) {
     if (await done()) return true;
     await sleep(50);
   }
@@ -104,4 +105,38 @@ test('a worker that dies is started again without its parties, and a stopped ser
   process.kill(server.pid, 'SIGTERM');
   assert.strictEqual(await server.exited, 0);
   assert.ok(await gone(processes));
+});
+
+// A worker that hangs must not take a share of the new connections, nor keep
+// the places of the ones it holds.
+test('a worker that stops answering gets no new connections, and is ended and started again', async (t) => {
+  const server = await startServer(t, ['--verbose', '--max-connections-per-address', '3'], true);
+  const stuck = await enter(server, null, 'S', '127.0.0.2');
+  const kept = await enter(server, null, 'K', '127.0.0.3');
+  const dead = worker(stuck.code);
+  assert.notStrictEqual(dead, worker(kept.code));
+  const others = [await enter(server, stuck.code, 'S1', '127.0.0.2'), await enter(server, stuck.code, 'S2', '127.0.0.2')];
+  const pid = Number(new RegExp(`worker ${dead} is process (\\d+)`).exec(server.log())[1]);
+  t.after(() => { // unless the server ended it, and its number has not gone to another process since
+    const stat = `/proc/${pid}/stat`;
+    if (fs.existsSync(stat) && /\) T /.test(fs.readFileSync(stat, 'utf8')) &&
+        fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(path.join(__dirname, '..', 'worker.js'))) {
+      process.kill(pid, 'SIGKILL');
+    }
+  });
+  process.kill(pid, 'SIGSTOP');
+  assert.ok(await eventually(() => new RegExp(`worker ${dead} has not answered for 1 s:`).test(server.log()), 10),
+            'the silent worker was not noticed');
+  const fresh = [];
+  for (let i = 0; i < 3; i++) fresh.push(await enter(server, null, `N${i}`, '127.0.0.4'));
+  assert.deepStrictEqual(fresh.map((c) => worker(c.code)), [1 - dead, 1 - dead, 1 - dead]);
+  assert.strictEqual(await answer(server.url(), '127.0.0.2'), 'cut'); // its three places are taken yet
+
+  for (const m of [stuck, ...others]) assert.strictEqual(await m.closed, 1006);
+  assert.ok(await eventually(() => new RegExp(`worker ${dead} has not answered for 5 s and is ended`).test(server.log())));
+  // The primary may learn of the end a moment after the clients.
+  assert.ok(await eventually(async () => (await answer(server.url(), '127.0.0.2')) === 'open'),
+            'the hung worker\'s places are still taken');
+  assert.ok(await eventually(() => server.log().match(new RegExp(`worker ${dead} is process`, 'g')).length === 2, 10));
+  assert.ok(await pingPong(kept));
 });
