@@ -29,6 +29,10 @@ constexpr float kLobbyShotAfter = 4.0f;
 constexpr float kWheelFrom = 12.5f, kWheelUntil = 14.2f;
 // Match-clock times of the game shots: the main one first, then four more.
 constexpr float kGameShotTimes[] = {14.0f, 12.9f, 13.4f, 15.8f, 16.6f};
+// KORVALO_NETFRAMES names a file that holds the number of frames run so far,
+// rewritten this often: a test watching a slow machine can tell a game that
+// still draws from one that is stuck.
+constexpr int kFramesFileEvery = 10;
 
 struct DriverState {
     float lastReady = -1.0f;
@@ -39,12 +43,25 @@ struct DriverState {
     bool lobbyShotTaken = false;
     int gameShot = 0;
     double wallStart = 0;
+    int frames = 0;
+    std::string framesPath; // KORVALO_NETFRAMES; empty: not counted
 };
 DriverState driver;
 
 void say(const char* line) {
     std::fputs(line, stdout);
     std::fflush(stdout);
+}
+
+void countFrame() {
+    if (driver.frames++ == 0) {
+        if (const char* path = std::getenv("KORVALO_NETFRAMES")) driver.framesPath = path;
+    }
+    if (driver.framesPath.empty() || driver.frames % kFramesFileEvery != 0) return;
+    if (std::FILE* f = std::fopen(driver.framesPath.c_str(), "w")) {
+        std::fprintf(f, "%d\n", driver.frames);
+        std::fclose(f);
+    }
 }
 
 void connectToParty(NetTestConfig& c) {
@@ -64,7 +81,7 @@ bool othersReady(const NetParty& p) {
 void hostLobby(NetTestConfig& c) {
     NetParty& p = netParty;
     if (!p.code.empty() && !c.settingsPushed) {
-        say(TextFormat("CODE %s\n", p.code.c_str()));
+        say(TextFormat("CODE %s\n", printableText(p.code).c_str()));
         PartySettings rules = p.settings;
         rules.mode = c.mode;
         rules.gameTo = kPushedGameTo;
@@ -108,7 +125,7 @@ void takeShots(const NetTestConfig& c) {
 
 void printMembers() {
     for (const PartyMember& m : netParty.members)
-        std::printf("MEMBER %s side=%d slot=%d host=%d\n", m.alias.c_str(), m.side, m.slot,
+        std::printf("MEMBER %s side=%d slot=%d host=%d\n", printableText(m.alias).c_str(), m.side, m.slot,
                     m.id == netParty.hostId ? 1 : 0);
     std::fflush(stdout);
 }
@@ -128,9 +145,17 @@ void printDone(const NetTestConfig& c) {
 
 } // namespace
 
+std::string printableText(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if ((unsigned char)c < 0x20 || c == 0x7f) c = '?';
+    return out;
+}
+
 void netTestStep() {
     NetTestConfig& c = netTestConfig;
     if (!c.active) return;
+    countFrame();
     c.testClock += kFrameStep;
     NetParty& p = netParty;
     if (p.state == PARTY_NONE) {
@@ -138,7 +163,7 @@ void netTestStep() {
         return;
     }
     if (p.state == PARTY_ENDED) {
-        say(TextFormat("NETERROR %s\n", p.errorText.c_str()));
+        say(TextFormat("NETERROR %s\n", printableText(p.errorText).c_str()));
         quitRequested = true;
         return;
     }

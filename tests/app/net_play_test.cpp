@@ -27,15 +27,23 @@ using namespace std::chrono_literals;
 namespace {
 
 // Short matches on the cheapest graphics (a settings file without a
-// "mouseSens" line would reset graphics to the highest), where software GL
-// draws a frame in about 0.2 s. The driver's match clock counts frames while
+// "mouseSens" line would reset graphics to the highest), where a frame still
+// takes about 0.75 s of processor time under software GL. The driver's match clock counts frames while
 // the netcode runs on frame time (at most 0.1 s a frame), so at ten frames a
 // second or fewer every machine plays the same six net ticks a frame.
 constexpr const char* kSettings = "graphics=2\nmouseSens=5\n";
 constexpr const char* kFramesPerSecond = "10";
-// What a run may take: the lobby, then sixty frames per second of match
-// clock at up to half a second a frame (a slow machine drawing two games).
-std::chrono::seconds runLimit(int matchSeconds) { return std::chrono::seconds(90 + matchSeconds * 60 / 2); }
+// A slow machine is never a failure: a game fails when it has neither
+// printed a line nor drawn a frame for this long (its driver counts frames
+// into KORVALO_NETFRAMES), however long the whole run takes.
+constexpr auto kStuckAfter = 180s;
+// Match lengths: a check every 300 ticks and six ticks a frame, so a match
+// of S seconds confirms about S * 360 ticks. The pictures need 16.6 s of
+// match clock; the runs that must play on past a third member's or the
+// server's mischief need checks past tick 1200; the others need a few.
+constexpr int kPictureSeconds = 17;
+constexpr int kPlayOnSeconds = 6;
+constexpr int kShortSeconds = 4;
 
 struct Lines {
     std::vector<std::string> members;
@@ -80,6 +88,65 @@ int commonChecks(const Lines& a, const Lines& b, int fromTick, std::vector<int>&
     return common;
 }
 
+// The games of a run, each with the last sign of life it gave: a game still
+// running that shows none for kStuckAfter is stuck, and the wait fails with
+// its output rather than leaving ctest to kill the whole test.
+class ProgressWatch {
+public:
+    void add(GameProcess& game) { games_.push_back({&game, "", Clock::now()}); }
+    static fs::path framesFile(const GameProcess& game) { return game.dir / (game.name + ".frames"); }
+
+    // Until done() holds: false when a game is stuck, or when every game has
+    // ended without done() coming true.
+    bool waitFor(const std::function<bool()>& done) {
+        for (;;) {
+            if (done()) return true;
+            bool anyRunning = false;
+            for (Watched& w : games_) {
+                if (w.game->ended()) continue;
+                anyRunning = true;
+                if (stuck(w)) return false;
+            }
+            if (!anyRunning) return done();
+            std::this_thread::sleep_for(200ms);
+        }
+    }
+    // The exit code once the game ends; -1 when a game got stuck meanwhile
+    // (the stuck one is then killed).
+    int exitCodeOf(GameProcess& game) {
+        if (waitFor([&] { return game.ended(); })) return game.exitCode;
+        for (Watched& w : games_) w.game->kill(SIGKILL);
+        return -1;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Watched {
+        GameProcess* game;
+        std::string mark; // its output's length and frame count when last seen
+        Clock::time_point since;
+    };
+
+    bool stuck(Watched& w) {
+        std::error_code ignored;
+        const std::string mark = std::to_string(fs::file_size(w.game->dir / (w.game->name + ".out"), ignored)) +
+                                 "/" + readTextFile(framesFile(*w.game));
+        const auto now = Clock::now();
+        if (mark != w.mark) {
+            w.mark = mark;
+            w.since = now;
+            return false;
+        }
+        if (now - w.since < kStuckAfter) return false;
+        ADD_FAILURE() << w.game->name << " printed nothing and drew no frame for " << kStuckAfter.count()
+                      << " s (frames: " << readTextFile(framesFile(*w.game)) << ")\n"
+                      << w.game->out() << w.game->err();
+        return true;
+    }
+
+    std::vector<Watched> games_;
+};
+
 // On a loaded machine a game may take seconds over a frame, and so over its
 // hello, and the server itself may read a backlog at once: its limits for
 // the public are eased here (their own tests are the server's).
@@ -89,52 +156,62 @@ struct Party {
     PartyServerProcess server;
     fs::path dir;
     GameProcess host, joiner;
+    ProgressWatch watch;
     std::string code;
-    std::chrono::seconds limit{0};
     std::string members = "2";        // the host starts once this many are in
     std::function<void()> holdLobby; // run before the joiner starts
 
     explicit Party(const std::string& name, const std::vector<std::string>& serverOptions = kServerOptions)
-        : server(serverOptions), dir(prepareGameFolder(name, kSettings)), host(dir, "host"), joiner(dir, "joiner") {}
+        : server(serverOptions), dir(prepareGameFolder(name, kSettings)), host(dir, "host"), joiner(dir, "joiner") {
+        watch.add(host);
+        watch.add(joiner);
+    }
 
-    // Host and joiner, each with its own extra environment.
+    // Host and joiner, each with its own extra environment. Call it under
+    // ASSERT_NO_FATAL_FAILURE: a failure here ends the test.
     void start(const std::string& mode, int seconds, const std::vector<std::string>& hostEnv = {},
                const std::vector<std::string>& joinerEnv = {}) {
         ASSERT_TRUE(server.running()) << server.problem();
-        limit = runLimit(seconds);
         const std::string url = server.url("");
         const std::vector<std::string> common = {"--server",    url, "--fps", kFramesPerSecond,
                                                  "--net-seconds", std::to_string(seconds)};
         std::vector<std::string> hostArgs = common, joinerArgs = common;
         hostArgs.insert(hostArgs.end(), {"--net-host", "HOSTY", mode, members});
-        ASSERT_TRUE(host.start(hostArgs, hostEnv));
-        ASSERT_TRUE(waitUntil(90s, [&] { return !(code = codeIn(host.out())).empty() || host.ended(); }))
-            << host.err();
-        ASSERT_FALSE(code.empty()) << host.out() << host.err();
-        if (holdLobby) holdLobby();
+        ASSERT_TRUE(host.start(hostArgs, withFramesFile(hostEnv, host)));
+        ASSERT_TRUE(watch.waitFor([&] { return !(code = codeIn(host.out())).empty(); }))
+            << host.out() << host.err();
+        if (holdLobby) {
+            ASSERT_NO_FATAL_FAILURE(holdLobby());
+        }
         joinerArgs.insert(joinerArgs.end(), {"--net-join", code, "JOINY"});
-        ASSERT_TRUE(joiner.start(joinerArgs, joinerEnv));
+        ASSERT_TRUE(joiner.start(joinerArgs, withFramesFile(joinerEnv, joiner)));
     }
     // Until the joiner has confirmed its first checked tick: the match is on.
     bool joinerChecked() {
-        return waitUntil(limit, [&] { return !readLines(joiner.out()).checks.empty() || joiner.ended(); });
+        return watch.waitFor([&] { return !readLines(joiner.out()).checks.empty(); });
     }
     void finish() {
-        EXPECT_EQ(waitForExit(host, limit), 0) << host.err();
-        EXPECT_EQ(waitForExit(joiner, limit), 0) << joiner.err();
+        EXPECT_EQ(watch.exitCodeOf(host), 0) << host.err();
+        EXPECT_EQ(watch.exitCodeOf(joiner), 0) << joiner.err();
+    }
+
+private:
+    static std::vector<std::string> withFramesFile(std::vector<std::string> env, const GameProcess& game) {
+        env.push_back("KORVALO_NETFRAMES=" + ProgressWatch::framesFile(game).string());
+        return env;
     }
 };
 
 // The host pictures its lobby once it has stood four seconds of frames with
 // two members in it, and the joiner is quicker than that: a member who is
 // never ready keeps the lobby open until the picture is there, then leaves.
-void visitLobbyUntil(const std::string& url, const std::function<bool()>& done) {
+void visitLobbyUntil(const std::string& url, ProgressWatch& watch, const std::function<bool()>& done) {
     WebSocket ws;
     ws.connect(url);
     ASSERT_TRUE(waitUntil(60s, [&] { return ws.state() == WsState::open; })) << ws.lastError();
     ws.sendText("{\"t\":\"hello\",\"alias\":\"VISITOR\",\"ver\":" + std::to_string(kProtocolVersion) + "}");
     WsMessage unread;
-    EXPECT_TRUE(waitUntil(300s, [&] {
+    EXPECT_TRUE(watch.waitFor([&] {
         while (ws.poll(unread)) continue; // what the lobby says does not matter here
         return done();
     }));
@@ -147,8 +224,8 @@ void expectInStep(const Lines& a, const Lines& b, int fromTick, int atLeast) {
     EXPECT_TRUE(differing.empty()) << "first differing tick " << differing.front();
 }
 
-// Host and joiner of a fifteen-second match played it to the end in step,
-// told of no error, and went on well past the start.
+// Host and joiner played their match to the end in step, told of no error,
+// and went on well past the start (and past a third member's mischief).
 void expectBothPlayedOn(const Party& p) {
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
@@ -167,7 +244,7 @@ void expectBothPlayedOn(const Party& p) {
 void playWithAHostileThird(const char* name, Misbehaviour how) {
     Party p(name);
     p.members = "3";
-    p.start("2v2", 15);
+    ASSERT_NO_FATAL_FAILURE(p.start("2v2", kPlayOnSeconds));
     HostileMember third(p.server.url(""), p.code, how);
     third.start();
     p.finish();
@@ -182,16 +259,17 @@ void playWithAHostileThird(const char* name, Misbehaviour how) {
 TEST(NetPlay, HostAndJoinerPlayOneMatchInStep) {
     Party p("net_play_basic");
     p.holdLobby = [&] {
-        visitLobbyUntil(p.server.url("/api/party/" + p.code),
+        visitLobbyUntil(p.server.url("/api/party/" + p.code), p.watch,
                         [&] { return fs::exists(p.dir / "host_lobby.png") || p.host.ended(); });
     };
-    p.start("2v2", 30, {"KORVALO_NETSHOT=" + (p.dir / "host").string(), "KORVALO_NETWHEEL=1"});
+    ASSERT_NO_FATAL_FAILURE(
+        p.start("2v2", kPictureSeconds, {"KORVALO_NETSHOT=" + (p.dir / "host").string(), "KORVALO_NETWHEEL=1"}));
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     EXPECT_EQ(h.members.size(), 2u) << p.host.out();
     EXPECT_EQ(j.members, h.members);
     EXPECT_NE(p.host.out().find("MEMBER HOSTY side=0 slot=0 host=1"), std::string::npos) << p.host.out();
-    expectInStep(h, j, 0, 30); // thirty seconds of frames, six ticks each
+    expectInStep(h, j, 0, 15); // seventeen seconds of frames, six ticks each
     ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
     EXPECT_EQ(h.done.at("resyncs"), 0);
     EXPECT_EQ(j.done.at("resyncs"), 0);
@@ -204,7 +282,7 @@ TEST(NetPlay, HostAndJoinerPlayOneMatchInStep) {
 
 TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
     Party p("net_play_desync");
-    p.start("2v2", 8, {}, {"KORVALO_DESYNC=1"});
+    ASSERT_NO_FATAL_FAILURE(p.start("2v2", kShortSeconds, {}, {"KORVALO_DESYNC=1"}));
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
@@ -215,15 +293,16 @@ TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
 
 TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     Party p("net_play_drop");
-    p.start("2v2", 8);
-    ASSERT_TRUE(p.joinerChecked()) << p.joiner.out();
+    ASSERT_NO_FATAL_FAILURE(p.start("2v2", kShortSeconds));
+    ASSERT_TRUE(p.joinerChecked()) << p.joiner.out() << p.joiner.err();
     p.joiner.kill(SIGKILL);
-    EXPECT_EQ(waitForExit(p.host, p.limit), 0) << p.host.err();
-    const Lines h = readLines(p.host.out());
+    EXPECT_EQ(p.watch.exitCodeOf(p.host), 0) << p.host.err();
+    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     EXPECT_TRUE(h.hasDone) << p.host.out();
     // The host's match went on past the moment the joiner was lost.
-    ASSERT_FALSE(h.checks.empty());
-    EXPECT_GT(h.checks.rbegin()->first, readLines(p.joiner.out()).checks.rbegin()->first);
+    ASSERT_FALSE(h.checks.empty()) << p.host.out();
+    ASSERT_FALSE(j.checks.empty()) << p.joiner.out();
+    EXPECT_GT(h.checks.rbegin()->first, j.checks.rbegin()->first);
 }
 
 // Lag and jitter on both sides make late inputs, so rollbacks, yet the two
@@ -235,7 +314,7 @@ TEST(NetPlay, OneOnOneUnderLagAndJitterRollsBackButNeverSplits) {
     std::vector<std::string> hostEnv = lag, joinerEnv = lag;
     hostEnv.push_back("KORVALO_NETLOG=" + hostLog);
     joinerEnv.push_back("KORVALO_NETLOG=" + joinerLog);
-    p.start("1v1", 8, hostEnv, joinerEnv);
+    ASSERT_NO_FATAL_FAILURE(p.start("1v1", kShortSeconds, hostEnv, joinerEnv));
     p.finish();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     EXPECT_NE(p.host.out().find("MEMBER HOSTY side=0 slot=0 host=1"), std::string::npos) << p.host.out();
@@ -263,8 +342,8 @@ TEST(NetPlay, AMemberWhoRewritesHisInputsSplitsNobody) {
 // nobody: its limits are the public ones here, but for the slow start.
 TEST(NetPlay, AServerThatStallsMidMatchCutsNobody) {
     Party p("net_play_server_stall", {"--hello-timeout-ms", "60000"});
-    p.start("2v2", 15);
-    ASSERT_TRUE(p.joinerChecked()) << p.joiner.out();
+    ASSERT_NO_FATAL_FAILURE(p.start("2v2", kPlayOnSeconds));
+    ASSERT_TRUE(p.joinerChecked()) << p.joiner.out() << p.joiner.err();
     ASSERT_EQ(kill(p.server.pid(), SIGSTOP), 0);
     std::this_thread::sleep_for(4500ms);
     ASSERT_EQ(kill(p.server.pid(), SIGCONT), 0);
