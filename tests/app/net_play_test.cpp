@@ -7,6 +7,7 @@
 
 #include <signal.h>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <regex>
@@ -280,15 +281,25 @@ TEST(NetPlay, HostAndJoinerPlayOneMatchInStep) {
         EXPECT_TRUE(fs::exists(p.dir / shot)) << shot;
 }
 
+// The joiner's push of player 0 does not always hold: in the air on a dunk
+// his place follows the dunk's path, and against a sideline it is clamped
+// back, so the joiner may have nothing to be brought back from. Such a match
+// (no resync, yet in step) is played again, up to three in all.
+constexpr int kDesyncMatches = 3;
+
 TEST(NetPlay, ADesyncedJoinerIsBroughtBackByTheHost) {
-    Party p("net_play_desync");
-    ASSERT_NO_FATAL_FAILURE(p.start("2v2", kShortSeconds, {}, {"KORVALO_DESYNC=1"}));
-    p.finish();
-    const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
-    ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
-    EXPECT_GE(j.done.at("resyncs"), 1);
-    EXPECT_EQ(h.done.at("resyncs"), 0);
-    expectInStep(h, j, 900, 1);
+    for (int match = 1; match <= kDesyncMatches; ++match) {
+        Party p("net_play_desync" + (match > 1 ? "_" + std::to_string(match) : std::string()));
+        ASSERT_NO_FATAL_FAILURE(p.start("2v2", kShortSeconds, {}, {"KORVALO_DESYNC=1"}));
+        p.finish();
+        const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
+        ASSERT_TRUE(h.hasDone && j.hasDone) << p.host.out() << p.joiner.out();
+        EXPECT_EQ(h.done.at("resyncs"), 0);
+        expectInStep(h, j, 900, 1);
+        if (j.done.at("resyncs") >= 1 || ::testing::Test::HasFailure()) return;
+        std::printf("match %d: the joiner never left step; playing again\n", match);
+    }
+    ADD_FAILURE() << "the joiner needed no resync in " << kDesyncMatches << " matches";
 }
 
 TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
