@@ -91,7 +91,6 @@ function runPrimary(options, args) {
     log(`worker ${index} is process ${child.pid}`);
     child.on('error', (e) => process.stderr.write(`party-server: worker ${index}: ${e.message}\n`));
     child.on('message', (message) => {
-      w.silentMs = 0;
       if (message.t === 'closed') closed(message.id);
       if (message.t === 'adopted') adopted(w, message.id);
       if (message.t === 'ready') {
@@ -275,8 +274,11 @@ function runPrimary(options, args) {
     }
   }
 
+  // A worker that says anything is alive; a quiet one gets connections again
+  // unless it still sits on a hand-over.
   function heard(w) {
-    if (!w.quiet || w.silentMs >= ANSWER_MS || (w.sending && w.sendingMs >= ANSWER_MS)) return;
+    w.silentMs = 0;
+    if (!w.quiet || (w.sending && w.sendingMs >= ANSWER_MS)) return;
     w.quiet = false;
     log(`worker ${w.index} answers again`);
     sendNext(w);

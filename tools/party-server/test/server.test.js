@@ -372,6 +372,9 @@ test('a pause of the server itself cuts nobody, and a flood is cut with one line
   assert.strictEqual(server.log().match(/sent too much/g).length, 1);
 });
 
+const UPGRADE_REQUEST = 'GET /api/party/new HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n' +
+  'Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n';
+
 // A client's text message as it goes on the wire: one masked frame.
 function clientFrame(text) {
   const payload = Buffer.from(text);
@@ -400,8 +403,7 @@ function eagerHello(server, delayMs) {
     socket.on('error', () => {});
     socket.on('close', () => finish(false));
     socket.on('connect', () => {
-      socket.write('GET /api/party/new HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n' +
-                   `Sec-WebSocket-Key: ${crypto.randomBytes(16).toString('base64')}\r\nSec-WebSocket-Version: 13\r\n\r\n`);
+      socket.write(UPGRADE_REQUEST);
       setTimeout(() => socket.write(clientFrame('{"t":"hello","alias":"EAGER","ver":3}')), delayMs);
     });
     socket.on('data', (data) => {
@@ -420,9 +422,6 @@ test('what a client sends before its upgrade is answered reaches the lobby, with
     assert.strictEqual(welcomed.filter(Boolean).length, welcomed.length, `round ${round}`);
   }
 });
-
-const UPGRADE_REQUEST = 'GET /api/party/new HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n' +
-  'Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n';
 
 // Whether the text holds a whole HTTP response, its body counted or chunked.
 function wholeResponse(text) {
