@@ -22,6 +22,7 @@
 #include "render/renderer.h"
 #include "sim/match_state.h"
 #include "ui/fonts.h"
+#include "tests/test_window.h"
 
 namespace {
 
@@ -42,10 +43,7 @@ std::unique_ptr<CharacterModel[]> models;
 class CharactersGl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        SetTraceLogLevel(LOG_WARNING);
-        SetConfigFlags(FLAG_WINDOW_HIDDEN);
-        InitWindow(1280, 720, "korvalo character test");
-        ASSERT_TRUE(IsWindowReady());
+        openTestWindow(1280, 720, "korvalo character test", FLAG_WINDOW_HIDDEN);
         initRenderer(renderer);
         setRenderQuality(renderer, kSceneQuality);
         initSharedMeshes();

@@ -22,6 +22,7 @@
 #include "render/renderer.h"
 #include "sim/camera.h"
 #include "ui/fonts.h"
+#include "tests/test_window.h"
 
 namespace {
 
@@ -38,10 +39,7 @@ std::string besideProgram(const char* file) {
 class MatchWorldGl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        SetTraceLogLevel(LOG_WARNING);
-        SetConfigFlags(FLAG_WINDOW_HIDDEN);
-        InitWindow(1280, 720, "korvalo match world test");
-        ASSERT_TRUE(IsWindowReady());
+        openTestWindow(1280, 720, "korvalo match world test", FLAG_WINDOW_HIDDEN);
         settings = Settings{};
         initRenderer(renderer);
         setRenderQuality(renderer, 1); // 1920 x 1080

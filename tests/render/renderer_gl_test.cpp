@@ -13,6 +13,7 @@
 
 #include "render/renderer.h"
 #include "tests/render/sample_lighting.h"
+#include "tests/test_window.h"
 
 namespace {
 
@@ -21,9 +22,7 @@ constexpr int kSmallQuality = 2; // 1280x720 scene target
 class RendererGl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        SetTraceLogLevel(LOG_WARNING);
-        InitWindow(1280, 720, "renderer test");
-        ASSERT_TRUE(IsWindowReady());
+        openTestWindow(1280, 720, "renderer test", 0);
         initRenderer(renderer);
     }
     static void TearDownTestSuite() { CloseWindow(); }

@@ -10,15 +10,14 @@
 #include "render/image_paint.h"
 #include "render/mesh_builder.h"
 #include "render/procedural_textures.h"
+#include "tests/test_window.h"
 
 namespace {
 
 class Uploads : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        SetTraceLogLevel(LOG_WARNING);
-        SetConfigFlags(FLAG_WINDOW_HIDDEN);
-        InitWindow(320, 180, "korvalo texture test");
+        openTestWindow(320, 180, "korvalo texture test", FLAG_WINDOW_HIDDEN);
     }
     static void TearDownTestSuite() { CloseWindow(); }
 };
@@ -46,7 +45,6 @@ void expectTexture(Texture2D t, int w, int h, bool mipmapped, const char* what) 
 } // namespace
 
 TEST_F(Uploads, EveryTextureUploadsAtItsSize) {
-    ASSERT_TRUE(IsWindowReady());
     expectTexture(makeBallTexture(), 512, 256, true, "ball");
     float width = 0, length = 0, startZ = 0;
     expectTexture(makeCourtTexture({200, 30, 40, 255}, {20, 60, 210, 255}, "KORVALO", &width, &length, &startZ, Font{}),

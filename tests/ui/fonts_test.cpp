@@ -12,6 +12,7 @@
 
 #include "ui/font_text.h"
 #include "ui/fonts.h"
+#include "tests/test_window.h"
 
 namespace {
 
@@ -22,9 +23,8 @@ const std::string kFira = kFontsDir + "FiraSans-Bold.ttf";
 class FontsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        openTestWindow(320, 200, "fonts", FLAG_WINDOW_HIDDEN);
         SetTraceLogLevel(LOG_NONE);
-        SetConfigFlags(FLAG_WINDOW_HIDDEN);
-        InitWindow(320, 200, "fonts");
     }
     static void TearDownTestSuite() { CloseWindow(); }
     void SetUp() override { uiFonts = UiFonts{}; }

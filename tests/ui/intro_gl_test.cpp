@@ -15,6 +15,7 @@
 #include "render/renderer.h"
 #include "ui/fonts.h"
 #include "ui/intro.h"
+#include "tests/test_window.h"
 
 namespace fs = std::filesystem;
 
@@ -51,9 +52,7 @@ void saveFrame(const fs::path& path) {
 // drawn in reverse order when asked. The intro loop starts the animation
 // clock with the intro, so both read the same time here.
 void renderFrames(const fs::path& dir, bool reverse) {
-    SetTraceLogLevel(LOG_WARNING);
-    SetConfigFlags(FLAG_WINDOW_HIDDEN);
-    InitWindow(1280, 720, "intro");
+    openTestWindow(1280, 720, "intro", FLAG_WINDOW_HIDDEN);
     initRenderer(renderer);
     const std::string fonts = fs::path(KORVALO_BINARY).parent_path().string() + "/fonts/";
     loadFontsFrom({fonts + "Anton-Regular.ttf"}, {fonts + "FiraSans-Bold.ttf"});

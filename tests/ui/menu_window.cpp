@@ -12,6 +12,7 @@
 #include "sim/match_state.h"
 #include "ui/fonts.h"
 #include "ui/menu_lists.h"
+#include "tests/test_window.h"
 
 namespace {
 
@@ -26,10 +27,7 @@ std::string besideProgram(const char* file) {
 } // namespace
 
 void openMenuWindow(const char* title, const char* settingsFile) {
-    SetTraceLogLevel(LOG_WARNING);
-    SetConfigFlags(FLAG_WINDOW_HIDDEN);
-    InitWindow(1280, 720, title);
-    ASSERT_TRUE(IsWindowReady());
+    openTestWindow(1280, 720, title, FLAG_WINDOW_HIDDEN);
     headlessRun = true;
     recordFrameDt = 1.0f / 60.0f;
     settings = Settings{};
