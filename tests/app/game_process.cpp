@@ -41,7 +41,7 @@ GameProcess::~GameProcess() {
 
 bool GameProcess::start(const std::vector<std::string>& args, const std::vector<std::string>& env) {
     std::vector<std::string> argText = args;
-    argText.insert(argText.begin(), (dir / "korvalo").string());
+    argText.insert(argText.begin(), (program.empty() ? dir / "korvalo" : program).string());
     std::vector<char*> argv;
     for (std::string& a : argText) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -58,7 +58,8 @@ bool GameProcess::start(const std::vector<std::string>& args, const std::vector<
     const int failed = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&files);
     if (failed) pid = -1;
-    return !failed;
+    started = !failed;
+    return started;
 }
 
 std::string GameProcess::out() const { return readTextFile(dir / (name + ".out")); }

@@ -17,7 +17,11 @@ std::filesystem::path prepareGameFolder(const std::string& name, const std::stri
 struct GameProcess {
     std::filesystem::path dir;
     std::string name; // its output goes to NAME.out and NAME.err
+    // What runs: the game copied into dir unless set (tests of the test
+    // helpers run stand-ins).
+    std::filesystem::path program;
     pid_t pid = -1;
+    bool started = false;
     int exitCode = -1;
 
     GameProcess(std::filesystem::path folder, std::string runName);

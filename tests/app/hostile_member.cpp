@@ -57,6 +57,17 @@ int32_t lastTickOf(const std::string& bytes) {
 
 } // namespace
 
+std::string refusalIn(const std::string& text) {
+    const JsonValue msg = parseJson(text);
+    if (jsonString(jsonGet(msg, "t"), "") != "error") return {};
+    return "refused: " + jsonString(jsonGet(msg, "msg"), "");
+}
+
+std::string HostileMember::trouble() const {
+    std::lock_guard<std::mutex> hold(troubleLock_);
+    return trouble_;
+}
+
 HostileMember::HostileMember(std::string serverUrl, std::string code, Misbehaviour how)
     : url_(std::move(serverUrl) + "/api/party/" + code), how_(how) {}
 
@@ -74,9 +85,18 @@ void HostileMember::run() {
     int id = -1;
     int32_t delay = 0, nextTick = 0, seen = -1;
     auto lastReady = Clock::now() - kReadyRetry;
+    const auto giveUp = [&](const std::string& why) {
+        std::lock_guard<std::mutex> hold(troubleLock_);
+        if (trouble_.empty()) trouble_ = why;
+    };
     while (!stop_ && !left_) {
         const WsState state = ws.state();
-        if (state == WsState::closed || state == WsState::failed) break;
+        if (state == WsState::closed || state == WsState::failed) {
+            if (slot_ < 0)
+                giveUp("its connection ended before the match began (" +
+                       (ws.lastError().empty() ? std::string("closed") : ws.lastError()) + ")");
+            break;
+        }
         if (state == WsState::open && !helloSent) {
             ws.sendText("{\"t\":\"hello\",\"alias\":\"EVIL\",\"ver\":" + std::to_string(kProtocolVersion) + "}");
             helloSent = true;
@@ -85,6 +105,10 @@ void HostileMember::run() {
             if (m.binary) {
                 seen = std::max(seen, lastTickOf(m.bytes));
                 continue;
+            }
+            if (slot_ < 0) {
+                const std::string refused = refusalIn(m.bytes);
+                if (!refused.empty()) giveUp(refused);
             }
             const JsonValue msg = parseJson(m.bytes);
             const std::string type = jsonString(jsonGet(msg, "t"), "");

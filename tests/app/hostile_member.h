@@ -9,8 +9,12 @@
 // It runs on a thread of its own from start() until the object is destroyed.
 #pragma once
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
+
+// "refused: MSG" when the text is the server's error message, else nothing.
+std::string refusalIn(const std::string& text);
 
 enum class Misbehaviour { leavesAfterAGap, rewritesInputs };
 
@@ -25,6 +29,9 @@ public:
     bool startedMatch() const { return slot_ >= 0; }
     bool left() const { return left_; }
     int slot() const { return slot_; }
+    // Why it could not join (refused, or its connection ended before the
+    // match began), or nothing.
+    std::string trouble() const;
 
 private:
     void run();
@@ -34,5 +41,7 @@ private:
     std::atomic<int> slot_{-1};
     std::atomic<bool> left_{false};
     std::atomic<bool> stop_{false};
+    mutable std::mutex troubleLock_;
+    std::string trouble_;
     std::thread thread_;
 };

@@ -20,6 +20,7 @@
 #include "net/websocket.h"
 #include "tests/app/game_process.h"
 #include "tests/app/hostile_member.h"
+#include "tests/app/progress_watch.h"
 #include "tests/net/party_server_process.h"
 
 namespace fs = std::filesystem;
@@ -34,10 +35,6 @@ namespace {
 // second or fewer every machine plays the same six net ticks a frame.
 constexpr const char* kSettings = "graphics=2\nmouseSens=5\n";
 constexpr const char* kFramesPerSecond = "10";
-// A slow machine is never a failure: a game fails when it has neither
-// printed a line nor drawn a frame for this long (its driver counts frames
-// into KORVALO_NETFRAMES), however long the whole run takes.
-constexpr auto kStuckAfter = 180s;
 // Match lengths: a check every 300 ticks and six ticks a frame, so a match
 // of S seconds confirms about S * 360 ticks. The pictures need 16.6 s of
 // match clock; the runs that must play on past a third member's or the
@@ -88,65 +85,6 @@ int commonChecks(const Lines& a, const Lines& b, int fromTick, std::vector<int>&
     }
     return common;
 }
-
-// The games of a run, each with the last sign of life it gave: a game still
-// running that shows none for kStuckAfter is stuck, and the wait fails with
-// its output rather than leaving ctest to kill the whole test.
-class ProgressWatch {
-public:
-    void add(GameProcess& game) { games_.push_back({&game, "", Clock::now()}); }
-    static fs::path framesFile(const GameProcess& game) { return game.dir / (game.name + ".frames"); }
-
-    // Until done() holds: false when a game is stuck, or when every game has
-    // ended without done() coming true.
-    bool waitFor(const std::function<bool()>& done) {
-        for (;;) {
-            if (done()) return true;
-            bool anyRunning = false;
-            for (Watched& w : games_) {
-                if (w.game->ended()) continue;
-                anyRunning = true;
-                if (stuck(w)) return false;
-            }
-            if (!anyRunning) return done();
-            std::this_thread::sleep_for(200ms);
-        }
-    }
-    // The exit code once the game ends; -1 when a game got stuck meanwhile
-    // (the stuck one is then killed).
-    int exitCodeOf(GameProcess& game) {
-        if (waitFor([&] { return game.ended(); })) return game.exitCode;
-        for (Watched& w : games_) w.game->kill(SIGKILL);
-        return -1;
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    struct Watched {
-        GameProcess* game;
-        std::string mark; // its output's length and frame count when last seen
-        Clock::time_point since;
-    };
-
-    bool stuck(Watched& w) {
-        std::error_code ignored;
-        const std::string mark = std::to_string(fs::file_size(w.game->dir / (w.game->name + ".out"), ignored)) +
-                                 "/" + readTextFile(framesFile(*w.game));
-        const auto now = Clock::now();
-        if (mark != w.mark) {
-            w.mark = mark;
-            w.since = now;
-            return false;
-        }
-        if (now - w.since < kStuckAfter) return false;
-        ADD_FAILURE() << w.game->name << " printed nothing and drew no frame for " << kStuckAfter.count()
-                      << " s (frames: " << readTextFile(framesFile(*w.game)) << ")\n"
-                      << w.game->out() << w.game->err();
-        return true;
-    }
-
-    std::vector<Watched> games_;
-};
 
 // On a loaded machine a game may take seconds over a frame, and so over its
 // hello, and the server itself may read a backlog at once: its limits for
@@ -206,17 +144,31 @@ private:
 // The host pictures its lobby once it has stood four seconds of frames with
 // two members in it, and the joiner is quicker than that: a member who is
 // never ready keeps the lobby open until the picture is there, then leaves.
+// A visitor who cannot get in, or is sent away, fails the run at once.
 void visitLobbyUntil(const std::string& url, ProgressWatch& watch, const std::function<bool()>& done) {
     WebSocket ws;
     ws.connect(url);
-    ASSERT_TRUE(waitUntil(60s, [&] { return ws.state() == WsState::open; })) << ws.lastError();
-    ws.sendText("{\"t\":\"hello\",\"alias\":\"VISITOR\",\"ver\":" + std::to_string(kProtocolVersion) + "}");
-    WsMessage unread;
-    EXPECT_TRUE(watch.waitFor([&] {
-        while (ws.poll(unread)) continue; // what the lobby says does not matter here
+    bool helloSent = false;
+    std::string trouble;
+    watch.addHelper("the lobby visitor", [&] { return trouble; });
+    const bool visited = watch.waitFor([&] {
+        if (!helloSent && ws.state() == WsState::open) {
+            ws.sendText("{\"t\":\"hello\",\"alias\":\"VISITOR\",\"ver\":" + std::to_string(kProtocolVersion) +
+                        "}");
+            helloSent = true;
+        }
+        for (WsMessage m; ws.poll(m);) { // what the lobby says does not matter here, but for a refusal
+            if (!m.binary && trouble.empty()) trouble = refusalIn(m.bytes);
+        }
+        const WsState state = ws.state();
+        if (trouble.empty() && (state == WsState::closed || state == WsState::failed))
+            trouble = "its connection ended (" + (ws.lastError().empty() ? std::string("closed") : ws.lastError()) +
+                      ")";
         return done();
-    }));
+    });
+    watch.removeHelper("the lobby visitor");
     ws.close();
+    ASSERT_TRUE(visited);
 }
 
 void expectInStep(const Lines& a, const Lines& b, int fromTick, int atLeast) {
@@ -248,7 +200,9 @@ void playWithAHostileThird(const char* name, Misbehaviour how) {
     ASSERT_NO_FATAL_FAILURE(p.start("2v2", kPlayOnSeconds));
     HostileMember third(p.server.url(""), p.code, how);
     third.start();
+    p.watch.addHelper("the third member", [&] { return third.trouble(); });
     p.finish();
+    p.watch.removeHelper("the third member");
     EXPECT_TRUE(third.startedMatch());
     EXPECT_EQ(third.left(), how == Misbehaviour::leavesAfterAGap);
     EXPECT_EQ(readLines(p.host.out()).members.size(), 3u) << p.host.out();
@@ -306,7 +260,7 @@ TEST(NetPlay, TheHostPlaysOnWhenTheJoinerIsKilled) {
     Party p("net_play_drop");
     ASSERT_NO_FATAL_FAILURE(p.start("2v2", kShortSeconds));
     ASSERT_TRUE(p.joinerChecked()) << p.joiner.out() << p.joiner.err();
-    p.joiner.kill(SIGKILL);
+    p.watch.kill(p.joiner, SIGKILL);
     EXPECT_EQ(p.watch.exitCodeOf(p.host), 0) << p.host.err();
     const Lines h = readLines(p.host.out()), j = readLines(p.joiner.out());
     EXPECT_TRUE(h.hasDone) << p.host.out();
