@@ -72,8 +72,9 @@ constexpr double kPingSmoothing = 0.3;
 // A ping unanswered and nothing else heard for this long: the server is gone
 // (or stuck halfway through a message), though the socket never said so.
 constexpr double kSilenceSeconds = 10.0;
-// A connection not welcomed this long after it was opened goes nowhere: the
-// player is not kept at CONNECTING by a server that never lets him in.
+// A connection not welcomed this long after its hello went out (or, while it
+// is still opening, after it was begun) goes nowhere: the player is not kept
+// at CONNECTING by a server that never lets him in.
 constexpr double kWelcomeSeconds = 10.0;
 
 struct NetLogLine {
@@ -123,7 +124,7 @@ struct NetParty {
     size_t delayedBytes = 0; // what the delayed queue holds, each message with its record
     double pingSentAt = -1, nextPingAt = 0;
     bool helloSent = false; // the "hello" of this connection went out
-    double connectedAt = 0; // netClock when connectParty opened the connection
+    double welcomeWaitFrom = 0; // netClock when connectParty opened the connection, then when the hello went out
     double lastHeardAt = 0; // netClock of the last message received
     // When the socket's end is reported: after what arrived before it has
     // gone through the delayed queue; -1 while the socket lives.

@@ -118,7 +118,7 @@ void connectParty(NetParty& party, const std::string& path, const std::string& a
     party.state = PARTY_CONNECTING;
     party.delayed.clear();
     party.delayedBytes = 0;
-    party.connectedAt = netClock();
+    party.welcomeWaitFrom = netClock();
     party.pingSentAt = -1;
     party.ping = 0;
     party.socketEndAt = -1;
@@ -191,6 +191,9 @@ void updateParty(NetParty& party, float dt) {
     if (socketState == WsState::open && !party.helloSent) {
         party.helloSent = true;
         party.lastHeardAt = now;
+        // The server can only welcome us from here: a first frame that took
+        // seconds (a loaded machine, a window being made) is not its fault.
+        party.welcomeWaitFrom = now;
         sendPartyMessage(party, false,
                          "{\"t\":\"hello\",\"alias\":" + quoteJson(party.alias) + ",\"ver\":" +
                              std::to_string(kProtocolVersion) + "}");
@@ -225,7 +228,7 @@ void updateParty(NetParty& party, float dt) {
         return;
     }
     // A socket that ended has its own reason, shown below.
-    if (party.state == PARTY_CONNECTING && !socketEnded && now - party.connectedAt > kWelcomeSeconds) {
+    if (party.state == PARTY_CONNECTING && !socketEnded && now - party.welcomeWaitFrom > kWelcomeSeconds) {
         dropConnection(party, kWsErrorReachServer);
         return;
     }

@@ -225,6 +225,40 @@ TEST_F(LobbyMessages, APartyNotWelcomedWithinTenSecondsCannotReachTheServer) {
     expectDroppedWith("Can't reach the server.");
 }
 
+// The welcome can only come after the hello, which goes out at the first
+// frame once the socket is open: a first frame that took eleven seconds
+// (a loaded machine) does not end a healthy connection. A socket still
+// opening is held to ten seconds from the connect.
+TEST_F(LobbyMessages, TheWelcomeIsAwaitedFromTheHelloOnward) {
+    {
+        RawTestServer raw;
+        party->serverUrl = raw.url("");
+        createParty(*party, "MAYA");
+        ASSERT_TRUE(raw.accept() && raw.completeUpgrade());
+        for (int i = 0; i < 2000 && party->socket.state() != WsState::open; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_EQ(party->socket.state(), WsState::open);
+        fakeNow += 11; // across the first frame
+        updateParty(*party, 0.0f);
+        EXPECT_TRUE(party->helloSent);
+        EXPECT_EQ(party->state, PARTY_CONNECTING);
+        raw.write(text(kWelcome));
+        ASSERT_TRUE(frameUntil([&] { return party->state == PARTY_JOINED; })) << party->errorText;
+    }
+    {
+        RawTestServer raw;
+        party->serverUrl = raw.url("");
+        createParty(*party, "MAYA");
+        ASSERT_TRUE(raw.accept()); // and never answers the upgrade
+        fakeNow += 9.5;
+        updateParty(*party, 0.0f);
+        EXPECT_EQ(party->state, PARTY_CONNECTING);
+        fakeNow += 1.0;
+        updateParty(*party, 0.0f);
+        expectDroppedWith("Can't reach the server.");
+    }
+}
+
 // A start before the welcome is not the party's: the welcome behind it is
 // read. Messages held behind a start (the match has not begun) neither keep
 // the socket's end from being heard nor pile up without end.
