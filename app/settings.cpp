@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "app/text_numbers.h"
 
@@ -41,6 +42,10 @@ constexpr int kLineBuffer = 256; // lines are read in pieces of at most 255 char
 constexpr int kMaxLinkHops = 40;
 constexpr mode_t kNewFileMode = 0666; // less the umask, as for any new file
 constexpr const char* kTempMark = ".tmp."; // "<file>.tmp.<pid>.<serial>" beside the file
+// A save takes moments; a temporary this old is a leftover even where its
+// process id says nothing (a save on another host sharing the folder, or in
+// another pid namespace).
+constexpr time_t kLeftoverAfterSeconds = 60;
 
 // Length of the well-formed UTF-8 character at the start of `s` (shortest
 // form, no surrogates, at most U+10FFFF), or 0.
@@ -105,8 +110,9 @@ pid_t temporaryOwner(std::string_view name, std::string_view base) {
 bool processGone(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
 
 // A save killed between writing its temporary and the rename leaves the
-// temporary behind. Those of processes that no longer run are removed;
-// nothing else in the folder is touched. Failures change nothing.
+// temporary behind. Those of processes that no longer run, and written over
+// a minute ago, are removed; nothing else in the folder is touched. Failures
+// change nothing.
 void removeDeadTemporaries(const std::string& target) {
     const size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
@@ -118,7 +124,9 @@ void removeDeadTemporaries(const std::string& target) {
             if (owner <= 0 || owner == getpid() || !processGone(owner)) continue;
             const std::string path = dir + e->d_name;
             struct stat st {};
-            if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(path.c_str());
+            if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                time(nullptr) - st.st_mtime > kLeftoverAfterSeconds)
+                unlink(path.c_str());
         }
         closedir(d);
     }

@@ -49,8 +49,9 @@ void readSettings(Settings& s, const std::string& path);
 // link is followed and the file it names is replaced. A file without write
 // permission, and a link that cannot be resolved (a loop), are left as they
 // are. Temporaries left beside it by a save that was killed are removed once
-// their process no longer runs. Returns false on failure, and the first
-// failure of the run is told on standard error with the path.
+// their process no longer runs and they are over a minute old. Returns false
+// on failure, and the first failure of the run is told on standard error with
+// the path.
 bool saveSettings(const Settings& s, const std::string& path);
 // The alias as the game keeps it: control bytes and bytes that are not part
 // of a whole UTF-8 character dropped, then cut to at most kAliasMaxLength

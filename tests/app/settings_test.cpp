@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -222,11 +223,22 @@ TEST(SettingsFile, TemporariesOfDeadSaversAreRemovedByTheNextSave) {
         base + ".tmp.0" + d + ".1", base + ".tmp.x.1",          base + ".tmp.0.1",
         "other.cfg.tmp." + d + ".1",
     };
-    for (const std::string& name : kept) std::ofstream(dir / name) << "x";
+    // Written two minutes ago, but for the fresh one below.
+    const auto twoMinutesAgo = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    const auto write = [&](const fs::path& path, const char* text) {
+        std::ofstream(path) << text;
+        fs::last_write_time(path, twoMinutesAgo);
+    };
+    for (const std::string& name : kept) write(dir / name, "x");
     for (const std::string& name : {base + ".tmp." + d + ".0", base + ".tmp." + d + ".41"})
-        std::ofstream(dir / name) << "alias=HALF";
-    std::ofstream(dir / "sub" / (base + ".tmp." + d + ".2")) << "x";
+        write(dir / name, "alias=HALF");
+    write(dir / "sub" / (base + ".tmp." + d + ".2"), "x");
     fs::create_directory(dir / (base + ".tmp." + d + ".3")); // a folder by that name stays
+    fs::last_write_time(dir / (base + ".tmp." + d + ".3"), twoMinutesAgo);
+    // A process id that runs nowhere here may be a save running on another
+    // host sharing the folder: a fresh temporary of it stays.
+    const std::string fresh = base + ".tmp." + d + ".5";
+    std::ofstream(dir / fresh) << "alias=BUSY";
 
     EXPECT_TRUE(saveSettings(Settings{}, (dir / base).string()));
     kill(alive, SIGKILL);
@@ -235,7 +247,7 @@ TEST(SettingsFile, TemporariesOfDeadSaversAreRemovedByTheNextSave) {
     std::set<std::string> left;
     for (const auto& e : fs::directory_iterator(dir)) left.insert(e.path().filename().string());
     std::set<std::string> expected = kept;
-    expected.insert({base, "sub", base + ".tmp." + d + ".3"});
+    expected.insert({base, "sub", base + ".tmp." + d + ".3", fresh});
     EXPECT_EQ(left, expected);
     EXPECT_TRUE(fs::exists(dir / "sub" / (base + ".tmp." + d + ".2")));
     EXPECT_EQ(fileText((dir / base).string()), formatSettings(Settings{}));
