@@ -100,6 +100,8 @@ function runPrimary(options, args) {
       heard(w);
     });
     child.on('exit', (code, signal) => {
+      // A connection it had not yet taken is left only in our copy.
+      if (w.sending) w.sending.socket.destroy();
       w.sending = null;
       for (const [id, c] of handed) if (c.worker === w && c.sent) closed(id);
       placeAgain(w);
@@ -216,17 +218,21 @@ function runPrimary(options, args) {
     w.sendingMs = 0;
     const message = { t: 'connection', id: c.id, head: bytes.toString('base64'),
                       deadlineMs: Math.max(1, options.upgradeTimeoutMs - (Date.now() - c.acceptedAt)) };
-    w.child.send(message, socket, (e) => {
+    // We keep our copy of the connection until the worker says it has its
+    // own: Node would keep it out of reach until the worker's acknowledgement,
+    // and never close it if the worker stops or dies first.
+    w.child.send(message, socket, { keepOpen: true }, (e) => {
       if (!e) return;
-      socket.destroy();
       closed(c.id);
       adopted(w, c.id);
     });
   }
 
-  // The worker has the connection (or it could not be sent): the next may go.
+  // The worker has the connection (or it could not be sent): our copy is
+  // closed, which leaves the worker's open, and the next may go.
   function adopted(w, id) {
     if (!w.sending || w.sending.id !== id) return;
+    w.sending.socket.destroy();
     w.sending = null;
     sendNext(w);
   }

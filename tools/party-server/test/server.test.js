@@ -536,4 +536,5 @@ test('a connection the server cuts frees its address\'s place at once', async (t
   assert.ok(await freed);
 });
 
-module.exports = { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST };
+module.exports = { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST,
+                   UPGRADE_REQUEST };

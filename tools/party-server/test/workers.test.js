@@ -8,11 +8,12 @@ process.env.KORVALO_PARTY_TEST_WORKERS = '2';
 const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
+const net = require('net');
 const path = require('path');
 const WebSocket = require('ws');
 const { workerOfCode } = require('../lobby');
-const { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST } =
-  require('./server.test');
+const { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST,
+        UPGRADE_REQUEST } = require('./server.test');
 
 const worker = (code) => workerOfCode(code, 2);
 const NO_PARTY = { t: 'error', msg: 'No party with that code.' };
@@ -107,6 +108,20 @@ test('a worker that dies is started again without its parties, and a stopped ser
   assert.ok(await gone(processes));
 });
 
+// Stops worker `index` (SIGSTOP), and kills it after the test unless the
+// server ended it, and its number has not gone to another process since.
+function stopWorker(t, server, index) {
+  const pid = Number(new RegExp(`worker ${index} is process (\\d+)`).exec(server.log())[1]);
+  t.after(() => {
+    const stat = `/proc/${pid}/stat`;
+    if (fs.existsSync(stat) && /\) T /.test(fs.readFileSync(stat, 'utf8')) &&
+        fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(path.join(__dirname, '..', 'worker.js'))) {
+      process.kill(pid, 'SIGKILL');
+    }
+  });
+  process.kill(pid, 'SIGSTOP');
+}
+
 // A worker that hangs must not take a share of the new connections, nor keep
 // the places of the ones it holds.
 test('a worker that stops answering gets no new connections, and is ended and started again', async (t) => {
@@ -116,15 +131,7 @@ test('a worker that stops answering gets no new connections, and is ended and st
   const dead = worker(stuck.code);
   assert.notStrictEqual(dead, worker(kept.code));
   const others = [await enter(server, stuck.code, 'S1', '127.0.0.2'), await enter(server, stuck.code, 'S2', '127.0.0.2')];
-  const pid = Number(new RegExp(`worker ${dead} is process (\\d+)`).exec(server.log())[1]);
-  t.after(() => { // unless the server ended it, and its number has not gone to another process since
-    const stat = `/proc/${pid}/stat`;
-    if (fs.existsSync(stat) && /\) T /.test(fs.readFileSync(stat, 'utf8')) &&
-        fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(path.join(__dirname, '..', 'worker.js'))) {
-      process.kill(pid, 'SIGKILL');
-    }
-  });
-  process.kill(pid, 'SIGSTOP');
+  stopWorker(t, server, dead);
   assert.ok(await eventually(() => new RegExp(`worker ${dead} has not answered for 1 s:`).test(server.log()), 10),
             'the silent worker was not noticed');
   const fresh = [];
@@ -139,4 +146,50 @@ test('a worker that stops answering gets no new connections, and is ended and st
             'the hung worker\'s places are still taken');
   assert.ok(await eventually(() => server.log().match(new RegExp(`worker ${dead} is process`, 'g')).length === 2, 10));
   assert.ok(await pingPong(kept));
+});
+
+// The TCP connections of the server's port that the process holds, other
+// than its listening socket.
+function connectionsHeld(pid, port) {
+  const inodes = new Set();
+  for (const fd of fs.readdirSync(`/proc/${pid}/fd`)) {
+    try {
+      const socket = /^socket:\[(\d+)\]$/.exec(fs.readlinkSync(`/proc/${pid}/fd/${fd}`));
+      if (socket) inodes.add(socket[1]);
+    } catch (e) { // closed meanwhile
+    }
+  }
+  const local = `:${port.toString(16).toUpperCase().padStart(4, '0')}`;
+  const rows = ['tcp', 'tcp6'].flatMap((table) => fs.readFileSync(`/proc/${pid}/net/${table}`, 'utf8').split('\n').slice(1));
+  return rows.map((row) => row.trim().split(/\s+/))
+    .filter((f) => f.length > 9 && f[1].endsWith(local) && f[3] !== '0A' && inodes.has(f[9])).length;
+}
+
+// A connection the primary has handed to a worker lives, until the worker
+// takes it, only in the primary: when the worker never does, the primary
+// must close it.
+test('a connection handed to a worker that stops is closed when the worker is ended, and the primary keeps none', async (t) => {
+  const server = await startServer(t, ['--verbose'], true);
+  const host = await enter(server, null, 'H');
+  const dead = worker(host.code);
+  assert.ok(await eventually(() => connectionsHeld(server.pid, server.port) === 0), 'the primary kept a taken connection');
+  // A join to its party, all but the request's last line first, so that the
+  // rest reaches the primary right after the worker stops, long before its
+  // silence is noticed: the primary hands it over.
+  const socket = net.connect(server.port, '127.0.0.1');
+  socket.on('error', () => {});
+  await new Promise((resolve) => socket.on('connect', resolve));
+  socket.write(UPGRADE_REQUEST.replace('/new', `/${host.code}`).slice(0, -2));
+  let seen = '';
+  socket.on('data', (data) => { seen += data.toString('latin1'); });
+  const closed = new Promise((resolve) => socket.on('close', resolve));
+  await sleep(50);
+  stopWorker(t, server, dead);
+  socket.write('\r\n');
+  assert.ok(await eventually(() => new RegExp(`worker ${dead} has not answered for 5 s and is ended`).test(server.log()), 10));
+  const left = await Promise.race([closed.then(() => 'closed'), sleep(1000).then(() => 'open')]);
+  assert.strictEqual(left, 'closed', 'the handed connection outlived its worker');
+  assert.strictEqual(seen, '', 'the join went to another worker, not to the stopped one');
+  assert.strictEqual(await host.closed, 1006);
+  assert.ok(await eventually(() => connectionsHeld(server.pid, server.port) === 0), 'the primary still holds a connection');
 });
