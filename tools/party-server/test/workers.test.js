@@ -9,10 +9,11 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
 const net = require('net');
+const os = require('os');
 const path = require('path');
 const WebSocket = require('ws');
 const { workerOfCode } = require('../lobby');
-const { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST,
+const { Client, launchServer, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST,
         UPGRADE_REQUEST } = require('./server.test');
 
 const worker = (code) => workerOfCode(code, 2);
@@ -39,11 +40,27 @@ async function eventually(done, seconds = 2) {
   return false;
 }
 
+// The promise's value, or `otherwise` when it has not come within `ms`.
+function within(promise, ms, otherwise) {
+  return Promise.race([promise, new Promise((resolve) => setTimeout(resolve, ms, otherwise).unref())]);
+}
+
 // Every one of the processes has ended (a zombie has: its parent may be
 // gone, and nobody may reap it).
 async function gone(processes) {
   const ended = (p) => !fs.existsSync(`/proc/${p}/stat`) || /\) Z /.test(fs.readFileSync(`/proc/${p}/stat`, 'utf8'));
   return eventually(() => processes.every(ended));
+}
+
+// The process of worker `index`, the latest started.
+function workerPid(server, index) {
+  const started = [...server.log().matchAll(new RegExp(`worker ${index} is process (\\d+)`, 'g'))];
+  return Number(started[started.length - 1][1]);
+}
+
+// How many times the server has logged the text.
+function times(server, text) {
+  return server.log().split(text).length - 1;
 }
 
 test('new parties go to both workers, and every join reaches the party its code names', async (t) => {
@@ -91,12 +108,11 @@ test('a worker that dies is started again without its parties, and a stopped ser
   const [lost, kept] = [await party(server, 2), await party(server, 2)];
   const dead = worker(lost[0].code);
   assert.notStrictEqual(dead, worker(kept[0].code));
-  const pid = Number(new RegExp(`worker ${dead} is process (\\d+)`).exec(server.log())[1]);
-  process.kill(pid, 'SIGKILL');
+  process.kill(workerPid(server, dead), 'SIGKILL');
   for (const m of lost) assert.strictEqual(await m.closed, 1006);
   assert.ok(await pingPong(kept[1]));
   assert.deepStrictEqual(await new Client(server.url(lost[0].code)).text('error'), NO_PARTY);
-  assert.ok(await eventually(() => server.log().match(new RegExp(`worker ${dead} is process`, 'g')).length === 2));
+  assert.ok(await eventually(() => times(server, `worker ${dead} is ready`) === 2));
   const codes = [];
   for (let i = 0; i < 3; i++) codes.push((await party(server, 2))[0].code);
   assert.ok(codes.some((code) => worker(code) === dead), `no party on the new worker: ${codes}`);
@@ -111,7 +127,7 @@ test('a worker that dies is started again without its parties, and a stopped ser
 // Stops worker `index` (SIGSTOP), and kills it after the test unless the
 // server ended it, and its number has not gone to another process since.
 function stopWorker(t, server, index) {
-  const pid = Number(new RegExp(`worker ${index} is process (\\d+)`).exec(server.log())[1]);
+  const pid = workerPid(server, index);
   t.after(() => {
     const stat = `/proc/${pid}/stat`;
     if (fs.existsSync(stat) && /\) T /.test(fs.readFileSync(stat, 'utf8')) &&
@@ -144,7 +160,7 @@ test('a worker that stops answering gets no new connections, and is ended and st
   // The primary may learn of the end a moment after the clients.
   assert.ok(await eventually(async () => (await answer(server.url(), '127.0.0.2')) === 'open'),
             'the hung worker\'s places are still taken');
-  assert.ok(await eventually(() => server.log().match(new RegExp(`worker ${dead} is process`, 'g')).length === 2, 10));
+  assert.ok(await eventually(() => times(server, `worker ${dead} is process`) === 2, 10));
   assert.ok(await pingPong(kept));
 });
 
@@ -187,9 +203,44 @@ test('a connection handed to a worker that stops is closed when the worker is en
   stopWorker(t, server, dead);
   socket.write('\r\n');
   assert.ok(await eventually(() => new RegExp(`worker ${dead} has not answered for 5 s and is ended`).test(server.log()), 10));
-  const left = await Promise.race([closed.then(() => 'closed'), sleep(1000).then(() => 'open')]);
+  const left = await within(closed.then(() => 'closed'), 1000, 'open');
   assert.strictEqual(left, 'closed', 'the handed connection outlived its worker');
   assert.strictEqual(seen, '', 'the join went to another worker, not to the stopped one');
   assert.strictEqual(await host.closed, 1006);
   assert.ok(await eventually(() => connectionsHeld(server.pid, server.port) === 0), 'the primary still holds a connection');
+});
+
+// On a busy machine a worker may need long to start. Until it says it is
+// ready it is held to a bound of its own, not to its silence, and gets no
+// connections; the server listens once every worker is ready.
+test('a worker slow to start is ended only past the bound for a start, and gets no connections before it is ready',
+     async (t) => {
+  const hold = path.join(os.tmpdir(), `korvalo-party-hold-${process.pid}`);
+  fs.writeFileSync(hold, '');
+  t.after(() => fs.rmSync(hold, { force: true }));
+  const launchedAt = Date.now();
+  const server = launchServer(t, ['--verbose', '--hold-start', hold, '--start-timeout-ms', '7000'], true);
+  let listened = false;
+  server.listening.then(() => { listened = true; });
+  assert.ok(await eventually(() => /is ended/.test(server.log()), 15), 'a worker held at its start was never ended');
+  const endedAfter = Date.now() - launchedAt;
+  assert.doesNotMatch(server.log(), /has not answered/);
+  assert.ok(endedAfter >= 7000, `ended after ${endedAfter} ms`);
+  assert.ok(await eventually(() => [0, 1].every((i) =>
+    new RegExp(`worker ${i} did not start within 7 s and is ended`).test(server.log()))));
+  assert.ok(!listened, 'the server listened before its workers were ready');
+  fs.rmSync(hold); // the workers started again are quick
+  server.port = await within(server.listening, 10000, 0);
+  assert.ok(server.port, 'the server did not listen once its workers were started again');
+  assert.deepStrictEqual([times(server, 'worker 0 is process'), times(server, 'worker 1 is process')], [2, 2]);
+  const first = [await enter(server), await enter(server)];
+  assert.deepStrictEqual(first.map((c) => worker(c.code)).sort(), [0, 1]);
+
+  // A worker started again while the server runs, and slow, gets none of
+  // the new parties meanwhile.
+  fs.writeFileSync(hold, '');
+  const slow = worker(first[0].code);
+  process.kill(workerPid(server, slow), 'SIGKILL');
+  assert.ok(await eventually(() => times(server, `worker ${slow} is process`) === 3, 5));
+  for (let i = 0; i < 3; i++) assert.strictEqual(worker((await enter(server)).code), 1 - slow);
 });
