@@ -40,6 +40,7 @@ function main(options) {
   });
   process.on('SIGTERM', stop);
   process.on('disconnect', stop);
+  if (!process.connected) stop(); // the primary went while this one started
   // Ctrl-C in a terminal reaches every process of the group: the primary
   // stops its workers itself, and must not see them go first and restart them.
   process.on('SIGINT', () => {});

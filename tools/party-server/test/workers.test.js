@@ -124,17 +124,26 @@ test('a worker that dies is started again without its parties, and a stopped ser
   assert.ok(await gone(processes));
 });
 
-// Stops worker `index` (SIGSTOP), and kills it after the test unless the
-// server ended it, and its number has not gone to another process since.
-function stopWorker(t, server, index) {
-  const pid = workerPid(server, index);
+// Kills the worker process after the test if it is still one in the
+// state (a letter of /proc's), and its number has not gone to another
+// process since: a worker left behind holds the test's standard error open.
+function killAfter(t, pid, state) {
   t.after(() => {
-    const stat = `/proc/${pid}/stat`;
-    if (fs.existsSync(stat) && /\) T /.test(fs.readFileSync(stat, 'utf8')) &&
-        fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(path.join(__dirname, '..', 'worker.js'))) {
-      process.kill(pid, 'SIGKILL');
+    try {
+      if (new RegExp(`\\) ${state} `).test(fs.readFileSync(`/proc/${pid}/stat`, 'utf8')) &&
+          fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(path.join(__dirname, '..', 'worker.js'))) {
+        process.kill(pid, 'SIGKILL');
+      }
+    } catch (e) { // gone
     }
   });
+}
+
+// Stops worker `index` (SIGSTOP); it is killed after the test unless the
+// server ended it.
+function stopWorker(t, server, index) {
+  const pid = workerPid(server, index);
+  killAfter(t, pid, 'T');
   process.kill(pid, 'SIGSTOP');
 }
 
@@ -213,8 +222,8 @@ test('a connection handed to a worker that stops is closed when the worker is en
 // On a busy machine a worker may need long to start. Until it says it is
 // ready it is held to a bound of its own, not to its silence, and gets no
 // connections; the server listens once every worker is ready.
-test('a worker slow to start is ended only past the bound for a start, and gets no connections before it is ready',
-     async (t) => {
+test('a worker slow to start is ended only past the bound for a start, gets no connections before it is ready, ' +
+     'and ends with its primary', async (t) => {
   const hold = path.join(os.tmpdir(), `korvalo-party-hold-${process.pid}`);
   fs.writeFileSync(hold, '');
   t.after(() => fs.rmSync(hold, { force: true }));
@@ -243,4 +252,14 @@ test('a worker slow to start is ended only past the bound for a start, and gets 
   process.kill(workerPid(server, slow), 'SIGKILL');
   assert.ok(await eventually(() => times(server, `worker ${slow} is process`) === 3, 5));
   for (let i = 0; i < 3; i++) assert.strictEqual(worker((await enter(server)).code), 1 - slow);
+
+  // A primary gone while its worker starts leaves no worker behind.
+  const starting = workerPid(server, slow);
+  killAfter(t, starting, '[RS]');
+  await sleep(1000); // well into its start
+  process.kill(server.pid, 'SIGKILL');
+  await server.exited;
+  await sleep(500); // for the worker to see it
+  fs.rmSync(hold);
+  assert.ok(await gone([starting]), 'a worker whose primary went during its start lives on');
 });
