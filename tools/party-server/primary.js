@@ -16,12 +16,13 @@
 // still read into its own buffer, until the worker says it has the last one,
 // so that no byte of it is read where nobody will see it.
 //
-// A worker says it is alive several times a second. One silent for a second
-// gets no new connections (a join to one of its parties waits for it, under
-// the deadline), and one silent for five is taken for hung and ended, which
-// frees the places of its connections. A worker that ends is started again
-// after a second, and the parties it held are lost. SIGTERM or SIGINT stop
-// the workers, then the primary.
+// A worker says it is alive several times a second once it is ready. One
+// silent for a second gets no new connections (a join to one of its parties
+// waits for it, under the deadline), and one silent for five is taken for
+// hung and ended, which frees the places of its connections. One still
+// starting gets no connections, and has a minute to say it is ready. A
+// worker that ends is started again after a second, and the parties it held
+// are lost. SIGTERM or SIGINT stop the workers, then the primary.
 
 const net = require('net');
 const path = require('path');
@@ -44,6 +45,10 @@ const HEARTBEAT_MS = 250;
 // gets no new connections, and after which it is ended as hung.
 const ANSWER_MS = 1000;
 const HUNG_MS = 5000;
+// How long a worker may take to say it is ready, counted the same way: its
+// silence is judged only from then on, since a busy machine may take far
+// longer than HUNG_MS to load it. The test switch --start-timeout-ms sets it.
+const START_MS = 60000;
 
 // Takes what the socket has read and not yet passed on, then stops its handle
 // reading from the kernel: what it read after the hand-over would be dropped
@@ -66,7 +71,7 @@ function runPrimary(options, args) {
   const log = options.verbose ? (line) => process.stderr.write(`party-server: ${line}\n`) : () => {};
   const guard = new ConnectionGuard({ perAddress: options.maxConnectionsPerAddress,
                                       upgradeTimeoutMs: options.upgradeTimeoutMs }, log);
-  const workers = []; // { child, index, open, ready, waiting, sending, silentMs, sendingMs, quiet, ended }
+  const workers = []; // { child, index, open, ready, waiting, sending, startingMs, silentMs, sendingMs, quiet, ended }
   // id -> { id, socket, key, head, target, party, acceptedAt, worker, sent }: from the
   // choice of its worker on, waiting for the worker or handed to it
   const handed = new Map();
@@ -78,28 +83,35 @@ function runPrimary(options, args) {
   let stopping = false;
 
   const alive = (w) => !w.ended && w.child.exitCode === null && w.child.signalCode === null && w.child.connected;
-  const answering = (w) => alive(w) && !w.quiet;
+  // A worker still starting holds no party, and might hold a connection
+  // handed to it for as long as its start may take.
+  const started = (w) => alive(w) && w.ready;
+  const answering = (w) => started(w) && !w.quiet;
 
   function startWorker(index) {
     const child = fork(WORKER, [String(index), ...args]);
     // waiting: connections for it that wait for the one it is being handed
-    // (sending); silentMs: since it was last heard; sendingMs: since it was
-    // handed `sending`; quiet: silent too long for new connections
-    const w = { child, index, open: 0, ready: false, waiting: [], sending: null, silentMs: 0, sendingMs: 0,
-                quiet: false, ended: false };
+    // (sending); startingMs: since it was started, until ready; silentMs:
+    // since it was last heard; sendingMs: since it was handed `sending`;
+    // quiet: silent too long for new connections
+    const w = { child, index, open: 0, ready: false, waiting: [], sending: null, startingMs: 0, silentMs: 0,
+                sendingMs: 0, quiet: false, ended: false };
     workers[index] = w;
     log(`worker ${index} is process ${child.pid}`);
     child.on('error', (e) => process.stderr.write(`party-server: worker ${index}: ${e.message}\n`));
     child.on('message', (message) => {
       if (message.t === 'closed') closed(message.id);
       if (message.t === 'adopted') adopted(w, message.id);
-      if (message.t === 'ready') {
+      if (message.t === 'ready' && !w.ready) {
+        log(`worker ${index} is ready`);
         w.ready = true;
         listenOnceReady();
       }
       heard(w);
     });
     child.on('exit', (code, signal) => {
+      // A connection it had not yet taken is left only in our copy.
+      if (w.sending) w.sending.socket.destroy();
       w.sending = null;
       for (const [id, c] of handed) if (c.worker === w && c.sent) closed(id);
       placeAgain(w);
@@ -120,13 +132,13 @@ function runPrimary(options, args) {
     });
   }
 
-  // The worker for a request target: where the code lives while it lives
-  // (the party can be nowhere else), or the answering worker with the fewest
-  // connections (ties taken in turn); null when there is none.
+  // The worker for a request target: where the code lives while it has
+  // started (the party can be nowhere else), or the answering worker with the
+  // fewest connections (ties taken in turn); null when there is none.
   function pick(target) {
     const match = PARTY_PATH.exec(target);
     const home = match ? workers[workerOfCode(match[1].toUpperCase(), workers.length)] : null;
-    if (home && alive(home)) return home;
+    if (home && started(home)) return home;
     let best = null;
     for (let k = 0; k < workers.length; k++) {
       const w = workers[(turn + k) % workers.length];
@@ -216,17 +228,21 @@ function runPrimary(options, args) {
     w.sendingMs = 0;
     const message = { t: 'connection', id: c.id, head: bytes.toString('base64'),
                       deadlineMs: Math.max(1, options.upgradeTimeoutMs - (Date.now() - c.acceptedAt)) };
-    w.child.send(message, socket, (e) => {
+    // We keep our copy of the connection until the worker says it has its
+    // own: Node would keep it out of reach until the worker's acknowledgement,
+    // and never close it if the worker stops or dies first.
+    w.child.send(message, socket, { keepOpen: true }, (e) => {
       if (!e) return;
-      socket.destroy();
       closed(c.id);
       adopted(w, c.id);
     });
   }
 
-  // The worker has the connection (or it could not be sent): the next may go.
+  // The worker has the connection (or it could not be sent): our copy is
+  // closed, which leaves the worker's open, and the next may go.
   function adopted(w, id) {
     if (!w.sending || w.sending.id !== id) return;
+    w.sending.socket.destroy();
     w.sending = null;
     sendNext(w);
   }
@@ -250,9 +266,9 @@ function runPrimary(options, args) {
     }
   }
 
-  // Looks at every worker's silence; a pause of the primary itself counts
-  // for one look only, since then the whole server stood still (a stopped or
-  // starved machine) and no worker is to blame.
+  // Looks at every worker's silence, or at its start; a pause of the primary
+  // itself counts for one look only, since then the whole server stood still
+  // (a stopped or starved machine) and no worker is to blame.
   let lastLook = Date.now();
   function watch() {
     const now = Date.now();
@@ -261,11 +277,16 @@ function runPrimary(options, args) {
     if (stopping) return;
     for (const w of workers) {
       if (!alive(w)) continue;
+      if (!w.ready) {
+        w.startingMs += step;
+        if (w.startingMs >= options.startTimeoutMs) end(w, `did not start within ${options.startTimeoutMs / 1000} s`);
+        continue;
+      }
       w.silentMs += step;
       if (w.sending) w.sendingMs += step;
       const silence = Math.max(w.silentMs, w.sending ? w.sendingMs : 0);
       if (silence >= HUNG_MS) {
-        hung(w);
+        end(w, `has not answered for ${HUNG_MS / 1000} s`);
       } else if (silence >= ANSWER_MS && !w.quiet) {
         w.quiet = true;
         log(`worker ${w.index} has not answered for ${ANSWER_MS / 1000} s: new connections go to the others`);
@@ -285,8 +306,8 @@ function runPrimary(options, args) {
   }
 
   // Its connections are cut with it, and their places freed when it ends.
-  function hung(w) {
-    process.stderr.write(`party-server: worker ${w.index} has not answered for ${HUNG_MS / 1000} s and is ended\n`);
+  function end(w, why) {
+    process.stderr.write(`party-server: worker ${w.index} ${why} and is ended\n`);
     w.ended = true;
     placeAgain(w);
     w.child.kill('SIGKILL');
@@ -335,4 +356,4 @@ function runPrimary(options, args) {
   process.on('SIGINT', stop);
 }
 
-module.exports = { HEARTBEAT_MS, runPrimary };
+module.exports = { HEARTBEAT_MS, START_MS, runPrimary };

@@ -40,19 +40,23 @@
 //   --fragment N           send every message in fragments of N bytes
 //   --abrupt-close-after N cut a connection without a close frame once it
 //                          has sent N messages
+//   --start-timeout-ms N   with --workers, a worker not ready by then is ended
+//                          and started again (60000)
+//   --hold-start FILE      with --workers, a worker does not start while FILE
+//                          exists, as on a slow machine
 //   --verbose              log connections on standard error
 
 const { BURST_SECONDS } = require('./limits');
 const { MAX_WORKERS } = require('./lobby');
 const { MAX_MESSAGE_BYTES, createService } = require('./service');
-const { runPrimary } = require('./primary');
+const { START_MS, runPrimary } = require('./primary');
 
 function usage(problem) {
   process.stderr.write(`party-server: ${problem}\n`);
   process.stderr.write('usage: node server.js [--host H] [--port N] [--cert F --key F] [--max-connections N] ' +
                        '[--max-connections-per-address N] [--upgrade-timeout-ms N] [--hello-timeout-ms N] [--max-unsent-bytes N] [--max-messages-per-second N] ' +
                        '[--max-bytes-per-second N] [--ping-ms N] [--workers N] [--http-status N] [--fragment N] ' +
-                       '[--abrupt-close-after N] [--verbose]\n');
+                       '[--abrupt-close-after N] [--start-timeout-ms N] [--hold-start F] [--verbose]\n');
   process.exit(2);
 }
 
@@ -60,14 +64,16 @@ function readOptions(argv) {
   const options = { host: '127.0.0.1', port: 8787, cert: null, key: null, maxConnections: 2000,
                     maxConnectionsPerAddress: 16, upgradeTimeoutMs: 5000, helloTimeoutMs: 5000,
                     maxUnsentBytes: 4 << 20, maxMessagesPerSecond: 120, maxBytesPerSecond: 64 * 1024,
-                    pingMs: 10000, workers: 1, httpStatus: 0, fragment: 0, abruptAfter: 0, verbose: false };
+                    pingMs: 10000, workers: 1, httpStatus: 0, fragment: 0, abruptAfter: 0, startTimeoutMs: START_MS,
+                    holdStart: null, verbose: false };
   const numbers = { '--port': 'port', '--max-connections': 'maxConnections',
                     '--max-connections-per-address': 'maxConnectionsPerAddress',
                     '--upgrade-timeout-ms': 'upgradeTimeoutMs', '--hello-timeout-ms': 'helloTimeoutMs',
                     '--max-unsent-bytes': 'maxUnsentBytes', '--max-messages-per-second': 'maxMessagesPerSecond',
                     '--max-bytes-per-second': 'maxBytesPerSecond', '--ping-ms': 'pingMs', '--workers': 'workers',
-                    '--http-status': 'httpStatus', '--fragment': 'fragment', '--abrupt-close-after': 'abruptAfter' };
-  const texts = { '--host': 'host', '--cert': 'cert', '--key': 'key' };
+                    '--http-status': 'httpStatus', '--fragment': 'fragment', '--abrupt-close-after': 'abruptAfter',
+                    '--start-timeout-ms': 'startTimeoutMs' };
+  const texts = { '--host': 'host', '--cert': 'cert', '--key': 'key', '--hold-start': 'holdStart' };
   for (let i = 0; i < argv.length; i++) {
     const name = argv[i];
     if (name === '--verbose') {
@@ -89,7 +95,7 @@ function readOptions(argv) {
   if (Boolean(options.cert) !== Boolean(options.key)) usage('--cert and --key go together');
   if (options.httpStatus && (options.httpStatus < 100 || options.httpStatus > 999)) usage('--http-status is 100..999');
   for (const name of ['maxConnections', 'maxConnectionsPerAddress', 'upgradeTimeoutMs', 'helloTimeoutMs',
-                      'maxUnsentBytes', 'maxMessagesPerSecond']) {
+                      'maxUnsentBytes', 'maxMessagesPerSecond', 'startTimeoutMs']) {
     if (options[name] < 1) usage(`every limit is at least 1`);
   }
   if (options.maxBytesPerSecond * BURST_SECONDS < MAX_MESSAGE_BYTES) {

@@ -7,14 +7,20 @@
 // then) and when each has closed, so that the primary's counts stay right,
 // and it stops on SIGTERM from the primary or when the primary is gone.
 
+const fs = require('fs');
 const { readOptions } = require('./server');
 const { whenDone } = require('./limits');
 const { createService } = require('./service');
 const { HEARTBEAT_MS } = require('./primary');
 
-function main() {
+// Runs `start` once the file of the test switch --hold-start, if any, is gone.
+function whenLetGo(file, start) {
+  if (file && fs.existsSync(file)) setTimeout(() => whenLetGo(file, start), 50);
+  else start();
+}
+
+function main(options) {
   const worker = Number(process.argv[2]);
-  const options = readOptions(process.argv.slice(3));
   const log = options.verbose ? (line) => process.stderr.write(`party-server worker ${worker}: ${line}\n`) : () => {};
   const { adopt, stop } = createService(options, log, { worker, workers: options.workers });
   // The callback takes the error of a channel already closed, which would
@@ -34,6 +40,7 @@ function main() {
   });
   process.on('SIGTERM', stop);
   process.on('disconnect', stop);
+  if (!process.connected) stop(); // the primary went while this one started
   // Ctrl-C in a terminal reaches every process of the group: the primary
   // stops its workers itself, and must not see them go first and restart them.
   process.on('SIGINT', () => {});
@@ -41,4 +48,5 @@ function main() {
   setInterval(() => tell({ t: 'alive' }), HEARTBEAT_MS);
 }
 
-main();
+const options = readOptions(process.argv.slice(3));
+whenLetGo(options.holdStart, () => main(options));

@@ -19,9 +19,10 @@ const TIMEOUT_MS = 10000;
 // Set by workers.test.js, which runs these tests on a server of that many processes.
 const WORKERS = process.env.KORVALO_PARTY_TEST_WORKERS;
 
-// Runs the server with the options until its "listening PORT" line; with
-// `keepLog` its standard error is kept for log() instead of shown.
-async function startServer(t, options = [], keepLog = false) {
+// Runs the server with the options; `listening` is its port once it says
+// "listening PORT". With `keepLog` its standard error is kept for log()
+// instead of shown.
+function launchServer(t, options = [], keepLog = false) {
   const workers = WORKERS ? ['--workers', WORKERS] : [];
   const child = spawn(process.execPath, [SERVER, '--port', '0', ...workers, ...options],
                       { stdio: ['ignore', 'pipe', keepLog ? 'pipe' : 'inherit'] });
@@ -29,12 +30,21 @@ async function startServer(t, options = [], keepLog = false) {
   let log = '';
   if (keepLog) child.stderr.on('data', (text) => { log += text; });
   const exited = new Promise((resolve) => child.once('exit', resolve));
-  const port = await new Promise((resolve, reject) => {
+  const listening = new Promise((resolve, reject) => {
     child.stdout.once('data', (line) => resolve(Number(/^listening (\d+)/.exec(line.toString())[1])));
     child.once('exit', () => reject(new Error('the party server did not start (run tools/setup.sh)')));
   });
-  return { port, url: (code) => `ws://127.0.0.1:${port}/api/party/${code || 'new'}`, pid: child.pid, log: () => log,
-           exited };
+  listening.catch(() => {}); // for a test that ends the server before it listens
+  const server = { pid: child.pid, log: () => log, exited, listening, port: 0,
+                   url: (code) => `ws://127.0.0.1:${server.port}/api/party/${code || 'new'}` };
+  return server;
+}
+
+// The server, once it listens.
+async function startServer(t, options = [], keepLog = false) {
+  const server = launchServer(t, options, keepLog);
+  server.port = await server.listening;
+  return server;
 }
 
 // The server's process and its workers.
@@ -536,4 +546,5 @@ test('a connection the server cuts frees its address\'s place at once', async (t
   assert.ok(await freed);
 });
 
-module.exports = { Client, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong, FIRST };
+module.exports = { Client, launchServer, startServer, serverProcesses, sleep, enter, party, startMatch, input, pingPong,
+                   FIRST, UPGRADE_REQUEST };
