@@ -90,13 +90,9 @@ void HostileMember::run() {
         if (trouble_.empty()) trouble_ = why;
     };
     while (!stop_ && !left_) {
+        // Read before polling: what came before the connection ended (a
+        // refusal) is in the queue by then.
         const WsState state = ws.state();
-        if (state == WsState::closed || state == WsState::failed) {
-            if (slot_ < 0)
-                giveUp("its connection ended before the match began (" +
-                       (ws.lastError().empty() ? std::string("closed") : ws.lastError()) + ")");
-            break;
-        }
         if (state == WsState::open && !helloSent) {
             ws.sendText("{\"t\":\"hello\",\"alias\":\"EVIL\",\"ver\":" + std::to_string(kProtocolVersion) + "}");
             helloSent = true;
@@ -124,6 +120,12 @@ void HostileMember::run() {
                 delay = jsonInt(jsonGet(msg, "delay"), 0);
                 nextTick = delay;
             }
+        }
+        if (state == WsState::closed || state == WsState::failed) {
+            if (slot_ < 0)
+                giveUp("its connection ended before the match began (" +
+                       (ws.lastError().empty() ? std::string("closed") : ws.lastError()) + ")");
+            break;
         }
         if (slot_ >= 0 && seen >= delay && nextTick <= seen + kLeadTicks) {
             const int32_t last = seen + kLeadTicks;

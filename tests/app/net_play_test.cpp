@@ -152,7 +152,8 @@ void visitLobbyUntil(const std::string& url, ProgressWatch& watch, const std::fu
     std::string trouble;
     watch.addHelper("the lobby visitor", [&] { return trouble; });
     const bool visited = watch.waitFor([&] {
-        if (!helloSent && ws.state() == WsState::open) {
+        const WsState state = ws.state(); // before polling, as for the third member
+        if (!helloSent && state == WsState::open) {
             ws.sendText("{\"t\":\"hello\",\"alias\":\"VISITOR\",\"ver\":" + std::to_string(kProtocolVersion) +
                         "}");
             helloSent = true;
@@ -160,7 +161,6 @@ void visitLobbyUntil(const std::string& url, ProgressWatch& watch, const std::fu
         for (WsMessage m; ws.poll(m);) { // what the lobby says does not matter here, but for a refusal
             if (!m.binary && trouble.empty()) trouble = refusalIn(m.bytes);
         }
-        const WsState state = ws.state();
         if (trouble.empty() && (state == WsState::closed || state == WsState::failed))
             trouble = "its connection ended (" + (ws.lastError().empty() ? std::string("closed") : ws.lastError()) +
                       ")";
