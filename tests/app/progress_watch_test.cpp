@@ -20,7 +20,10 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kTalks = "while :; do echo tick; sleep 0.1; done";
 
 struct StandIns : ::testing::Test {
-    std::filesystem::path dir = prepareGameFolder("progress_watch");
+    // A folder of each test's own: ctest runs them side by side.
+    std::filesystem::path dir = prepareGameFolder(std::string("progress_watch_") + testName());
+
+    static const char* testName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
 
     static bool startStandIn(GameProcess& game, const char* script) {
         game.program = "/bin/sh";
@@ -64,6 +67,7 @@ TEST_F(StandIns, AGameThatEndsEarlyFailsTheWaitAtOnceWithEveryGamesOutput) {
         watch.add(talker);
         watch.add(quitter);
         ASSERT_TRUE(startStandIn(talker, kTalks));
+        ASSERT_TRUE(waitUntil(10s, [&] { return said(talker, 1); })); // its output is in the report
         ASSERT_TRUE(startStandIn(quitter, c.script));
         Clock::duration took;
         std::string failures;
