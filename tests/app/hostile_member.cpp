@@ -63,6 +63,11 @@ std::string refusalIn(const std::string& text) {
     return "refused: " + jsonString(jsonGet(msg, "msg"), "");
 }
 
+std::string endReason(const WebSocket& ws) {
+    const std::string error = ws.lastError();
+    return error.empty() ? "closed" : error;
+}
+
 std::string HostileMember::trouble() const {
     std::lock_guard<std::mutex> hold(troubleLock_);
     return trouble_;
@@ -123,8 +128,7 @@ void HostileMember::run() {
         }
         if (state == WsState::closed || state == WsState::failed) {
             if (slot_ < 0)
-                giveUp("its connection ended before the match began (" +
-                       (ws.lastError().empty() ? std::string("closed") : ws.lastError()) + ")");
+                giveUp("its connection ended before the match began (" + endReason(ws) + ")");
             break;
         }
         if (slot_ >= 0 && seen >= delay && nextTick <= seen + kLeadTicks) {

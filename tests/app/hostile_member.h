@@ -13,8 +13,12 @@
 #include <string>
 #include <thread>
 
+class WebSocket;
+
 // "refused: MSG" when the text is the server's error message, else nothing.
 std::string refusalIn(const std::string& text);
+// Why a test client's connection ended: its last error, or "closed".
+std::string endReason(const WebSocket& ws);
 
 enum class Misbehaviour { leavesAfterAGap, rewritesInputs };
 

@@ -162,8 +162,7 @@ void visitLobbyUntil(const std::string& url, ProgressWatch& watch, const std::fu
             if (!m.binary && trouble.empty()) trouble = refusalIn(m.bytes);
         }
         if (trouble.empty() && (state == WsState::closed || state == WsState::failed))
-            trouble = "its connection ended (" + (ws.lastError().empty() ? std::string("closed") : ws.lastError()) +
-                      ")";
+            trouble = "its connection ended (" + endReason(ws) + ")";
         return done();
     });
     watch.removeHelper("the lobby visitor");

@@ -12,6 +12,8 @@ namespace {
 
 constexpr auto kLookEvery = std::chrono::milliseconds(200);
 constexpr auto kReapWithin = std::chrono::seconds(5);
+// A slow machine is never a failure: a game silent for this long is stuck.
+constexpr auto kStuckAfter = std::chrono::seconds(180);
 
 // A game that played its run to the end: status 0 after its summary line.
 bool finishedItsRun(const GameProcess& game) {
@@ -80,7 +82,7 @@ std::string ProgressWatch::problem() {
             if (!w.endExpected && !finishedItsRun(game))
                 return game.name + " ended before the run was done with it (" + endText(game) + ")";
         } else if (stuck(w)) {
-            return game.name + " printed nothing and drew no frame for " + std::to_string(stuckAfter_.count()) +
+            return game.name + " printed nothing and drew no frame for " + std::to_string(kStuckAfter.count()) +
                    " s (frames: " + readTextFile(framesFile(game)) + ")";
         }
     }
@@ -101,7 +103,7 @@ bool ProgressWatch::stuck(Watched& w) {
         w.since = now;
         return false;
     }
-    return now - w.since >= stuckAfter_;
+    return now - w.since >= kStuckAfter;
 }
 
 std::string ProgressWatch::everyGamesText() const {

@@ -7,7 +7,7 @@
 //     test ends on purpose may do so;
 //   - a helper says it has given up (it could not join, say);
 //   - a running game has neither printed a line nor drawn a frame (its
-//     driver counts them into KORVALO_NETFRAMES) for the stuck bound.
+//     driver counts them into KORVALO_NETFRAMES) for three minutes.
 #pragma once
 #include <chrono>
 #include <filesystem>
@@ -19,8 +19,6 @@
 
 class ProgressWatch {
 public:
-    explicit ProgressWatch(std::chrono::seconds stuckAfter = std::chrono::seconds(180)) : stuckAfter_(stuckAfter) {}
-
     void add(GameProcess& game);
     // trouble() says why the helper gave up, or nothing while all is well.
     void addHelper(const std::string& name, std::function<std::string()> trouble);
@@ -56,7 +54,6 @@ private:
     std::string everyGamesText() const;
     void endEveryGame();
 
-    std::chrono::seconds stuckAfter_;
     std::vector<Watched> games_;
     std::vector<Helper> helpers_;
     bool failed_ = false;

@@ -235,9 +235,7 @@ TEST_F(LobbyMessages, TheWelcomeIsAwaitedFromTheHelloOnward) {
         party->serverUrl = raw.url("");
         createParty(*party, "MAYA");
         ASSERT_TRUE(raw.accept() && raw.completeUpgrade());
-        for (int i = 0; i < 2000 && party->socket.state() != WsState::open; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        ASSERT_EQ(party->socket.state(), WsState::open);
+        ASSERT_TRUE(waitForState(party->socket, WsState::open));
         fakeNow += 11; // across the first frame
         updateParty(*party, 0.0f);
         EXPECT_TRUE(party->helloSent);
